@@ -1,0 +1,16 @@
+#include "fault.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace game {
+
+void RaiseFault(const char* what) noexcept
+{
+    // stderr is unbuffered; _Exit skips destructors that might touch a
+    // half-updated state or a window system that just said no.
+    std::fprintf(stderr, "kerubado: fatal error: %s\n", what);
+    std::_Exit(FaultExitStatus);
+}
+
+} // namespace game

@@ -1,0 +1,76 @@
+#include "input.h"
+
+namespace game {
+namespace {
+
+// The flag a key holds, if any.
+Boolean* HeldFlag(GameState& state, std::int16_t code)
+{
+    switch (static_cast<KeyCode>(code)) {
+    case KeyCode::Up:
+        return &state.upHeld;
+    case KeyCode::Down:
+        return &state.downHeld;
+    case KeyCode::Left:
+        return &state.leftHeld;
+    case KeyCode::Right:
+        return &state.rightHeld;
+    case KeyCode::Shift:
+        return &state.fireHeld;
+    case KeyCode::Enter:
+        break;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void KeyDown(GameState& state, Status& status, std::int16_t code)
+{
+    if (Boolean* flag = HeldFlag(state, code)) {
+        *flag = true;
+    } else if (code == static_cast<std::int16_t>(KeyCode::Enter)) {
+        StartOrRestart(state, status);
+    }
+}
+
+void KeyUp(GameState& state, std::int16_t code)
+{
+    if (Boolean* flag = HeldFlag(state, code)) {
+        *flag = false;
+    }
+}
+
+void StartOrRestart(GameState& state, Status& status)
+{
+    if (state.halted) {
+        state.halted = false;
+        status.hidePanel();
+    }
+    ResetGame(state);
+}
+
+void ReleaseHeldKeys(GameState& state)
+{
+    state.upHeld = false;
+    state.leftHeld = false;
+    state.rightHeld = false;
+    state.downHeld = false;
+    state.fireHeld = false;
+}
+
+void LoadGame(GameState& state, Canvas& canvas)
+{
+    ReleaseHeldKeys(state);
+    ResetGame(state);
+    canvas.setBackColour(PaleCyan);
+    state.halted = true;
+}
+
+std::string MakeCaption(int major, int minor, int revision)
+{
+    return "ケルバド\u3000" + std::to_string(major) + "." + std::to_string(minor) + "." +
+           std::to_string(revision) + ".";
+}
+
+} // namespace game

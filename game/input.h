@@ -1,0 +1,44 @@
+// What the keyboard and the window's start-up do to the game.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "canvas.h"
+#include "state.h"
+#include "status.h"
+
+namespace game {
+
+// Virtual-key codes, as the window system names the game's keys.
+enum class KeyCode : std::int16_t {
+    Enter = 13,
+    Shift = 16,
+    Left = 37,
+    Up = 38,
+    Right = 39,
+    Down = 40,
+};
+
+// A key went down, or repeated while held. Arrows and Shift hold their flag;
+// Enter starts or restarts a game; every other code is ignored.
+void KeyDown(GameState& state, Status& status, std::int16_t code);
+
+// A key came up: its flag, if it has one, is released.
+void KeyUp(GameState& state, std::int16_t code);
+
+// Enter: takes down the panel if it is up, and always starts a fresh game.
+void StartOrRestart(GameState& state, Status& status);
+
+// The window no longer receives keys, so it will not hear them come up either:
+// every held-key flag is released.
+void ReleaseHeldKeys(GameState& state);
+
+// The window's start-up: keys released, a fresh game, the field's background
+// colour set, and halted until Enter.
+void LoadGame(GameState& state, Canvas& canvas);
+
+// "ケルバド　" followed by the version and a final full stop.
+std::string MakeCaption(int major, int minor, int revision);
+
+} // namespace game

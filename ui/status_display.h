@@ -1,0 +1,35 @@
+// The score line and the start / game-over panel: their texts and the panel's
+// visibility, changed by the rules and shown by the window.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include "status.h"
+
+namespace ui {
+
+class StatusDisplay final : public QObject, public game::Status {
+    Q_OBJECT
+
+public:
+    explicit StatusDisplay(QObject* parent = nullptr);
+
+    void showScore(std::int32_t score) override;
+    void showGameOver(std::int32_t score) override;
+    void hidePanel() override;
+
+    [[nodiscard]] const QString& scoreLine() const;  // "0p" at first
+    [[nodiscard]] const QString& titleLine() const;  // "ケルバド" at first
+    [[nodiscard]] const QString& resultLine() const; // empty at first
+    [[nodiscard]] const QString& promptLine() const; // never changes
+    [[nodiscard]] bool panelVisible() const;         // shown at first
+
+signals:
+    void scoreLineChanged(const QString& text);
+    void titleLineChanged(const QString& text);
+    void resultLineChanged(const QString& text);
+    void panelVisibleChanged(bool visible);
+};
+
+} // namespace ui
