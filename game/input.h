@@ -30,8 +30,9 @@ void KeyUp(GameState& state, std::int16_t code);
 // Enter: takes down the panel if it is up, and always starts a fresh game.
 void StartOrRestart(GameState& state, Status& status);
 
-// The window no longer receives keys, so it will not hear them come up either:
-// every held-key flag is released.
+// Every held-key flag released: at start-up, and whenever the window stops
+// receiving keys (focus lost or window deactivated), since the key-ups that
+// follow would never reach it and a released key would stay "held".
 void ReleaseHeldKeys(GameState& state);
 
 // The window's start-up: keys released, a fresh game, the field's background

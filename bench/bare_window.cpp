@@ -1,0 +1,52 @@
+// The yardstick for the resource figures: a bare Qt window that repaints a
+// 300 x 400 image every 50 ms and does nothing else.
+#include <QApplication>
+#include <QBasicTimer>
+#include <QImage>
+#include <QPainter>
+#include <QTimerEvent>
+#include <QWidget>
+
+namespace {
+
+class BareWindow final : public QWidget {
+public:
+    BareWindow()
+    {
+        setFixedSize(image_.size());
+        setWindowTitle(QStringLiteral("bare window"));
+        timer_.start(50, Qt::PreciseTimer, this);
+    }
+
+protected:
+    void timerEvent(QTimerEvent* event) override
+    {
+        if (event->timerId() != timer_.timerId()) {
+            QWidget::timerEvent(event);
+            return;
+        }
+        // Alternate two colours so every repaint has something new to show.
+        image_.fill((++frame_ % 2) != 0 ? QColor(160, 255, 255) : QColor(255, 255, 255));
+        update();
+    }
+    void paintEvent(QPaintEvent* /*event*/) override
+    {
+        QPainter painter(this);
+        painter.drawImage(0, 0, image_);
+    }
+
+private:
+    QImage image_{300, 400, QImage::Format_RGB32};
+    QBasicTimer timer_;
+    unsigned frame_ = 0;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    BareWindow window;
+    window.show();
+    return QApplication::exec();
+}
