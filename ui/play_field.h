@@ -4,8 +4,13 @@
 
 #include <QImage>
 #include <QObject>
+#include <QRgb>
+
+#include <vector>
 
 #include "canvas.h"
+
+class QPainter;
 
 namespace ui {
 
@@ -15,6 +20,14 @@ class PlayField final : public QObject, public game::Canvas {
 public:
     static constexpr int Width = 300;
     static constexpr int Height = 400;
+    // 32 bits a pixel with the top byte unused: the same 24 bits of colour as
+    // a packed 3-byte image, but every pixel is one aligned word, and it is
+    // the format the window's raster backing store already uses, so painting a
+    // frame onto the window needs no conversion (bench/field_bench measures
+    // both).
+    static constexpr QImage::Format ImageFormat = QImage::Format_RGB32;
+    // The width of circle outlines and the size of a dot.
+    static constexpr int LineWidth = 3;
 
     explicit PlayField(QObject* parent = nullptr);
 
@@ -31,12 +44,43 @@ public:
     // The frame handed over by the last present; a null image before the first.
     [[nodiscard]] const QImage& presentedFrame() const;
 
+    // Whether the game's own discs (radius 5, whole-number centres) are copied
+    // from the shape captured from QPainter at construction rather than
+    // painted with QPainter each time. Only false if that capture failed.
+    [[nodiscard]] bool hasDiscStamp() const;
+
 signals:
     // A new frame has been presented.
     void presented();
 
 private:
-    // (implementation detail, filled in by play_field.cpp)
+    // One horizontal run of a pre-rendered disc, relative to its centre pixel:
+    // pixels dx0 <= dx < dx1 on row dy are outline or fill.
+    struct StampSpan {
+        int dy;
+        int dx0;
+        int dx1;
+        bool outline;
+    };
+
+    static std::vector<StampSpan> captureDisc(double radius);
+
+    void drawDisc(double x, double y, double radius, QRgb outline);
+    QRgb* writablePixels();
+
+    QImage image_;
+    QImage presented_;
+    QRgb backColour_;
+    QRgb fillColour_;
+    std::vector<StampSpan> discStamp_;
 };
+
+// The QPainter rendering of a disc and a dot: what the play field draws for
+// anything its faster paths do not cover, and the rendering those paths are
+// captured from and tested against. (x, y) names a pixel: whole numbers put
+// the centre in the middle of that pixel, so a disc is symmetric around it.
+// The painter must have antialiasing off.
+void PaintReferenceDisc(QPainter& painter, double x, double y, double radius, QRgb outline, QRgb fill);
+void PaintReferenceDot(QPainter& painter, double x, double y, QRgb colour);
 
 } // namespace ui

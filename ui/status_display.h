@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
+
 #include "status.h"
 
 namespace ui {
@@ -30,6 +32,17 @@ signals:
     void titleLineChanged(const QString& text);
     void resultLineChanged(const QString& text);
     void panelVisibleChanged(bool visible);
+
+private:
+    // The score the score line shows, so that the tick's showScore every 50 ms
+    // costs a comparison, not a conversion and an allocation, while the score
+    // stands still.
+    std::int32_t shownScore_ = 0;
+    QString scoreLine_;
+    QString titleLine_;
+    QString resultLine_;
+    QString promptLine_;
+    bool panelVisible_ = true;
 };
 
 } // namespace ui
