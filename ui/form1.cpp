@@ -1,0 +1,317 @@
+#include "form1.h"
+
+#include <QEvent>
+#include <QFocusEvent>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QStringList>
+#include <QTimerEvent>
+
+#include <xcb/xcb.h>
+// xkb.h names a struct field `explicit`, a C++ keyword; it is never used here.
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wkeyword-macro"
+#endif
+#define explicit xkb_explicit
+#include <xcb/xkb.h>
+#undef explicit
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
+
+#include <cstdlib>
+
+#include "colour_conversion.h"
+#include "icon.h"
+#include "input.h"
+#include "tick.h"
+
+namespace ui {
+namespace {
+
+// The title and result lines were designed for this face. Where it is
+// missing, the nearest Japanese proportional gothics stand in; the list must
+// never run out into a face without kana, or the title shows as boxes.
+const QStringList& TitleFamilies()
+{
+    static const QStringList families{QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
+                                      QStringLiteral("VL PGothic"), QStringLiteral("Noto Sans CJK JP")};
+    return families;
+}
+
+QFont JapaneseFont(int pixelSize, bool bold, bool underline)
+{
+    QStringList families = TitleFamilies();
+    // Last resort: whatever face the system has that covers Japanese.
+    const QStringList installed = QFontDatabase::families(QFontDatabase::Japanese);
+    if (!installed.isEmpty()) {
+        families.append(installed.first());
+    }
+    QFont font;
+    font.setFamilies(families);
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    font.setUnderline(underline);
+    return font;
+}
+
+// A text line: centred, and transparent unless given a background.
+QLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry, game::Colour text)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(geometry);
+    label->setAlignment(Qt::AlignCenter);
+    label->setFocusPolicy(Qt::NoFocus);
+    label->setTextFormat(Qt::PlainText);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, ToQColor(text));
+    label->setPalette(palette);
+    return label;
+}
+
+void FillBackground(QWidget* widget, game::Colour colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, ToQColor(colour));
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+// Turns on the X server's detectable auto-repeat for this program's own
+// connection, so that a held key sends repeated presses and one release
+// instead of release/press pairs that Qt has to guess about. Nothing on other
+// platforms. True if the server took it.
+bool EnableDetectableAutoRepeat()
+{
+    const auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (connection == nullptr) {
+        return false;
+    }
+    const xcb_query_extension_reply_t* xkb = xcb_get_extension_data(connection, &xcb_xkb_id);
+    if (xkb == nullptr || xkb->present == 0) {
+        return false;
+    }
+    // Only this client's flag changes; the server's auto-repeat stays as the
+    // user set it.
+    constexpr auto flag = static_cast<uint32_t>(XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT);
+    const auto cookie = xcb_xkb_per_client_flags(connection, XCB_XKB_ID_USE_CORE_KBD, flag, flag, 0, 0, 0);
+    xcb_xkb_per_client_flags_reply_t* reply = xcb_xkb_per_client_flags_reply(connection, cookie, nullptr);
+    const bool enabled = reply != nullptr && (reply->value & flag) != 0;
+    std::free(reply); // NOLINT(cppcoreguidelines-no-malloc): xcb allocates replies with malloc
+    return enabled;
+}
+
+} // namespace
+
+int GameKeyCode(int qtKey)
+{
+    using game::KeyCode;
+    switch (qtKey) {
+    case Qt::Key_Up:
+        return static_cast<int>(KeyCode::Up);
+    case Qt::Key_Down:
+        return static_cast<int>(KeyCode::Down);
+    case Qt::Key_Left:
+        return static_cast<int>(KeyCode::Left);
+    case Qt::Key_Right:
+        return static_cast<int>(KeyCode::Right);
+    case Qt::Key_Shift:
+        return static_cast<int>(KeyCode::Shift);
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return static_cast<int>(KeyCode::Enter);
+    default:
+        return 0;
+    }
+}
+
+Form1::Form1(QWidget* parent) : Form1(std::make_unique<game::ClockSeededRandom>(), parent) {}
+
+Form1::Form1(std::unique_ptr<game::RandomSource> random, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      random_(std::move(random))
+{
+    setFixedSize(ClientWidth, ClientHeight);
+    setWindowIcon(AppIcon());
+    // Every key comes to the window itself, and no input method may swallow
+    // the arrows or Enter on their way.
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    // paintEvent covers every pixel, with white or with the last frame.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    createControls();
+    connectStatus();
+    connect(&playField_, &PlayField::presented, this, qOverload<>(&QWidget::update));
+    EnableDetectableAutoRepeat();
+    timer1_.start(TimerIntervalMs, Qt::PreciseTimer, this);
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createControls()
+{
+    createPanel();
+    createScoreAndBoundaryLines();
+    // The panel is made first but must stand in front of the lines.
+    picture2_->raise();
+}
+
+void Form1::createPanel()
+{
+    picture2_ = new QFrame(this);
+    picture2_->setObjectName(QStringLiteral("Picture2"));
+    picture2_->setGeometry(40, 120, 209, 105);
+    picture2_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    picture2_->setLineWidth(PanelBorder);
+    picture2_->setFocusPolicy(Qt::NoFocus);
+    FillBackground(picture2_, game::LightBlue);
+
+    // The lines are placed relative to the panel's inside and are cut off at
+    // its inner edge, so they live on a child covering just that.
+    picture2Inside_ = new QWidget(picture2_);
+    picture2Inside_->setObjectName(QStringLiteral("Picture2Inside"));
+    picture2Inside_->setGeometry(picture2_->contentsRect());
+    picture2Inside_->setFocusPolicy(Qt::NoFocus);
+
+    label4_ = MakeLabel(picture2Inside_, "Label4", QRect(8, 80, 193, 17), game::Black);
+    label3_ = MakeLabel(picture2Inside_, "Label3", QRect(8, 40, 193, 25), game::DarkRed);
+    label3_->setFont(JapaneseFont(16, true, true));
+    label2_ = MakeLabel(picture2Inside_, "Label2", QRect(0, 8, 209, 33), game::DarkGreen);
+    label2_->setFont(JapaneseFont(27, false, false));
+}
+
+void Form1::createScoreAndBoundaryLines()
+{
+    // 5 pixels wider than the window: the text is centred on the full width
+    // and the right end is cut off.
+    label1_ = MakeLabel(this, "Label1", QRect(0, 0, 305, 17), game::White);
+    FillBackground(label1_, game::Black);
+
+    line1_ = new QFrame(this);
+    line1_->setObjectName(QStringLiteral("Line1"));
+    line1_->setFrameShape(QFrame::HLine);
+    line1_->setFrameShadow(QFrame::Plain);
+    line1_->setLineWidth(1);
+    line1_->setGeometry(0, 100, ClientWidth, 1);
+    line1_->setFocusPolicy(Qt::NoFocus);
+    QPalette palette = line1_->palette();
+    palette.setColor(QPalette::WindowText, ToQColor(game::Black));
+    line1_->setPalette(palette);
+}
+
+void Form1::connectStatus()
+{
+    label1_->setText(status_.scoreLine());
+    label2_->setText(status_.titleLine());
+    label3_->setText(status_.resultLine());
+    label4_->setText(status_.promptLine());
+    picture2_->setVisible(status_.panelVisible());
+    connect(&status_, &StatusDisplay::scoreLineChanged, label1_, &QLabel::setText);
+    connect(&status_, &StatusDisplay::titleLineChanged, label2_, &QLabel::setText);
+    connect(&status_, &StatusDisplay::resultLineChanged, label3_, &QLabel::setText);
+    connect(&status_, &StatusDisplay::panelVisibleChanged, picture2_, &QWidget::setVisible);
+}
+
+void Form1::Form_Load()
+{
+    game::LoadGame(state_, playField_);
+    setWindowTitle(QString::fromStdString(
+        game::MakeCaption(PROJECT_VERSION_MAJOR, PROJECT_VERSION_MINOR, PROJECT_VERSION_PATCH)));
+}
+
+void Form1::Timer1_Timer()
+{
+    game::Tick(state_, playField_, status_, *random_);
+}
+
+void Form1::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == timer1_.timerId()) {
+        Timer1_Timer();
+    } else {
+        QWidget::timerEvent(event);
+    }
+}
+
+void Form1::paintEvent(QPaintEvent* /*event*/)
+{
+    QPainter painter(this);
+    // The frame is shown pixel for pixel; a high-DPI screen gets whole
+    // pixels enlarged, never blurred.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const QImage& frame = playField_.presentedFrame();
+    if (frame.isNull()) {
+        painter.fillRect(rect(), ToQColor(game::White));
+    } else {
+        painter.drawImage(QPoint(0, 0), frame);
+    }
+}
+
+void Form1::keyPressEvent(QKeyEvent* event)
+{
+    const int code = GameKeyCode(event->key());
+    if (code == 0) {
+        event->ignore();
+        return;
+    }
+    // Repeats act too: holding Enter keeps restarting the game.
+    Form_KeyDown(code);
+    event->accept();
+}
+
+void Form1::keyReleaseEvent(QKeyEvent* event)
+{
+    const int code = GameKeyCode(event->key());
+    if (code == 0) {
+        event->ignore();
+        return;
+    }
+    // A release that only belongs to the key's auto-repeat: the key is still
+    // held, so its flag must stay set.
+    if (!event->isAutoRepeat()) {
+        Form_KeyUp(code);
+    }
+    event->accept();
+}
+
+void Form1::Form_KeyDown(int code)
+{
+    game::KeyDown(state_, status_, static_cast<std::int16_t>(code));
+}
+
+void Form1::Form_KeyUp(int code)
+{
+    game::KeyUp(state_, static_cast<std::int16_t>(code));
+}
+
+void Form1::focusOutEvent(QFocusEvent* event)
+{
+    Form_LostKeyboard();
+    QWidget::focusOutEvent(event);
+}
+
+void Form1::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
+        Form_LostKeyboard();
+    }
+    QWidget::changeEvent(event);
+}
+
+// Keys released elsewhere will never be heard of, so a key held at this
+// moment would stay held for good: the player would drift and fire until the
+// same key went down and up here again.
+void Form1::Form_LostKeyboard()
+{
+    game::ReleaseHeldKeys(state_);
+}
+
+} // namespace ui

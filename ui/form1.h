@@ -1,0 +1,94 @@
+// The game window: owns the game, translates the toolkit's events into calls
+// on the rules and shows what they produced. It decides no rule itself.
+#pragma once
+
+#include <QBasicTimer>
+#include <QWidget>
+#include <memory>
+
+#include "play_field.h"
+#include "random.h"
+#include "state.h"
+#include "status_display.h"
+
+class QFrame;
+class QLabel;
+
+namespace ui {
+
+class Form1 final : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int ClientWidth = 300;
+    static constexpr int ClientHeight = 400;
+    static constexpr int TimerIntervalMs = 50;
+    // The panel's border; its three lines are placed inside it.
+    static constexpr int PanelBorder = 1;
+
+    // A window whose enemies come from the clock-seeded source.
+    explicit Form1(QWidget* parent = nullptr);
+    // A window drawing its random numbers from `random` (tests script them).
+    explicit Form1(std::unique_ptr<game::RandomSource> random, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+    Form1(Form1&&) = delete;
+    Form1& operator=(Form1&&) = delete;
+
+    // One tick of the game, as Timer1 runs it every 50 ms.
+    void Timer1_Timer();
+
+    [[nodiscard]] const game::GameState& state() const { return state_; }
+    [[nodiscard]] const PlayField& playField() const { return playField_; }
+    [[nodiscard]] const StatusDisplay& statusDisplay() const { return status_; }
+
+    [[nodiscard]] QLabel* label1() const { return label1_; }
+    [[nodiscard]] QLabel* label2() const { return label2_; }
+    [[nodiscard]] QLabel* label3() const { return label3_; }
+    [[nodiscard]] QLabel* label4() const { return label4_; }
+    [[nodiscard]] QFrame* picture2() const { return picture2_; }
+    // The inside of Picture2, inside its border: the three lines' parent.
+    [[nodiscard]] QWidget* picture2Inside() const { return picture2Inside_; }
+    [[nodiscard]] QFrame* line1() const { return line1_; }
+    [[nodiscard]] bool timer1Active() const { return timer1_.isActive(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    void createControls();
+    void createPanel();
+    void createScoreAndBoundaryLines();
+    void connectStatus();
+    void Form_Load();
+    void Form_KeyDown(int code);
+    void Form_KeyUp(int code);
+    void Form_LostKeyboard();
+
+    game::GameState state_{};
+    PlayField playField_;
+    StatusDisplay status_;
+    std::unique_ptr<game::RandomSource> random_;
+    QBasicTimer timer1_;
+
+    QFrame* picture2_ = nullptr;
+    QWidget* picture2Inside_ = nullptr;
+    QLabel* label4_ = nullptr;
+    QLabel* label3_ = nullptr;
+    QLabel* label2_ = nullptr;
+    QLabel* label1_ = nullptr;
+    QFrame* line1_ = nullptr;
+};
+
+// The game code of a key, or 0 for a key the game does not use. Only the key
+// itself counts, never the modifiers: Shift is a key of its own here.
+[[nodiscard]] int GameKeyCode(int qtKey);
+
+} // namespace ui
