@@ -53,8 +53,9 @@ bool WillUseXcb(std::span<char*> args)
 
 // Without an X server Qt aborts with a core dump and several lines of advice;
 // a missing display is an ordinary user error, so say so in one line instead.
-// Empty when the display can be opened.
-std::string DisplayProblem(std::span<char*> args)
+// Empty when the display can be opened; the connection that found out is then
+// left in `probe`, for the caller to close once Qt has connected (see main).
+std::string DisplayProblem(std::span<char*> args, xcb_connection_t*& probe)
 {
     if (!WillUseXcb(args)) {
         return {};
@@ -64,12 +65,12 @@ std::string DisplayProblem(std::span<char*> args)
         return "cannot open a display (DISPLAY is not set)";
     }
     xcb_connection_t* connection = xcb_connect(display, nullptr);
-    const bool failed = xcb_connection_has_error(connection) != 0;
-    xcb_disconnect(connection);
-    if (failed) {
+    if (xcb_connection_has_error(connection) != 0) {
+        xcb_disconnect(connection);
         return std::string("cannot open display \"") +
                (display != nullptr ? display : std::getenv("DISPLAY")) + "\"";
     }
+    probe = connection;
     return {};
 }
 
@@ -77,7 +78,8 @@ std::string DisplayProblem(std::span<char*> args)
 
 int main(int argc, char* argv[])
 {
-    if (const std::string problem = DisplayProblem(std::span(argv, static_cast<std::size_t>(argc)));
+    xcb_connection_t* probe = nullptr;
+    if (const std::string problem = DisplayProblem(std::span(argv, static_cast<std::size_t>(argc)), probe);
         !problem.empty()) {
         std::fprintf(stderr, "kerubado: %s\n", problem.c_str());
         return 1;
@@ -86,6 +88,13 @@ int main(int argc, char* argv[])
     // enlarge its pixels.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication app(argc, argv);
+    // Closed only now that Qt has its own connection: an X server whose last
+    // client leaves resets itself, and Qt connecting during that reset would
+    // fail and abort. With nothing else on the server (a bare Xvfb, or xinit
+    // running just the game) that client would have been the probe.
+    if (probe != nullptr) {
+        xcb_disconnect(probe);
+    }
     ui::Form1 form;
     form.show();
     form.raise();

@@ -3,8 +3,11 @@
 //
 // After the benchmarks it prints the full tick as a multiple of that floor.
 // Run it from a Release build, see README.md.
-#include <QGuiApplication>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QtGlobal>
 
@@ -15,12 +18,14 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <unistd.h>
 
 #include "colour_conversion.h"
+#include "form1.h"
 #include "play_field.h"
 #include "random.h"
 #include "state.h"
@@ -239,6 +244,90 @@ BENCHMARK_CAPTURE(BM_ShowFrame, RGB888_on_ARGB32PM, QImage::Format_RGB888,
                   QImage::Format_ARGB32_Premultiplied)
     ->MeasureProcessCPUTime();
 
+// ---- The window ------------------------------------------------------------
+
+// Counts the paint events a widget receives.
+class PaintCounter final : public QObject {
+public:
+    explicit PaintCounter(QObject* watched) { watched->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+        }
+        return false;
+    }
+};
+
+void PressEnter(ui::Form1& form)
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &release);
+}
+
+// A real game window, shown (on the offscreen platform unless told
+// otherwise), with a game running: the panel is hidden and a frame has been
+// presented. The random source never spawns an enemy, so every tick is the
+// same light one: clear, the player, present.
+std::unique_ptr<ui::Form1> RunningWindow()
+{
+    auto form = std::make_unique<ui::Form1>(std::make_unique<SteadyRandom>());
+    form->show();
+    QCoreApplication::processEvents();
+    PressEnter(*form);
+    form->Timer1_Timer();
+    QCoreApplication::processEvents();
+    return form;
+}
+
+// The window painting itself whole, children included, onto a 32-bit image
+// of its size: what every frame cost when the window repainted everything.
+void BM_WindowRender(benchmark::State& state)
+{
+    const auto form = RunningWindow();
+    if (form->state().halted || form->playField().presentedFrame().isNull()) {
+        state.SkipWithError("the game did not start");
+        return;
+    }
+    QImage store(form->size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        form->render(&store);
+        benchmark::DoNotOptimize(store.constBits());
+    }
+}
+BENCHMARK(BM_WindowRender);
+
+// One tick as the window runs it: the tick presents a frame, the window asks
+// for the repaint it needs, and the event loop paints it onto the backing
+// store. Only the light tick, so this is mostly the window's share.
+void BM_WindowTick(benchmark::State& state)
+{
+    const auto form = RunningWindow();
+    if (form->state().halted) {
+        state.SkipWithError("the game did not start");
+        return;
+    }
+    PaintCounter counter(form.get());
+    std::int64_t ticks = 0;
+    for (auto _ : state) {
+        form->Timer1_Timer();
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        ++ticks;
+    }
+    if (counter.paints != ticks) {
+        state.SkipWithError(
+            ("painted " + std::to_string(counter.paints) + " times in " + std::to_string(ticks) + " ticks")
+                .c_str());
+    }
+}
+BENCHMARK(BM_WindowTick);
+
 // The console report, plus the times it saw, so that main can set them
 // against each other: medians when repetitions were asked for, else the one run.
 class RatioReporter final : public benchmark::ConsoleReporter {
@@ -296,7 +385,7 @@ int main(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     // Colour only for a terminal, as the library's own reporter does.
     RatioReporter reporter(isatty(fileno(stdout)) != 0 ? benchmark::ConsoleReporter::OO_ColorTabular
                                                        : benchmark::ConsoleReporter::OO_Tabular);

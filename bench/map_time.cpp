@@ -8,9 +8,12 @@
 // polling interval of a script.
 #include <xcb/xcb.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/types.h>
@@ -36,9 +39,19 @@ int main(int argc, char** argv)
     // Make sure the event mask is in force before the child starts.
     std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
 
+    // The program outlives this one, so it must not inherit our standard
+    // output: whoever reads it (a script's $(...)) would wait for the program
+    // to end before seeing the figures.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
-    if (posix_spawn(&pid, argv[1], nullptr, nullptr, argv + 1, environ) != 0) {
+    const int spawned = posix_spawn(&pid, argv[1], &actions, nullptr, argv + 1, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        errno = spawned;
         std::perror("map_time: cannot start the program");
         return 1;
     }

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <utility>
 
 #include "colour_conversion.h"
 #include "fault.h"
@@ -128,6 +129,7 @@ void PlayField::setBackColour(game::Colour colour)
 
 void PlayField::clear()
 {
+    makeImageOwn(false);
     // Qt's own fill picks the widest stores the processor has at run time; a
     // plain loop over 32-bit pixels, built for the baseline instruction set,
     // takes nearly twice as long (bench/field_bench).
@@ -171,6 +173,7 @@ void PlayField::drawDisc(double x, double y, double radius, QRgb outline)
         }
         return;
     }
+    makeImageOwn(true);
     QPainter painter(&image_);
     if (!painter.isActive()) {
         game::RaiseFault("QPainter refused to draw on the play field");
@@ -202,24 +205,67 @@ void PlayField::drawPoint(double x, double y, game::Colour colour)
 
 QRgb* PlayField::writablePixels()
 {
-    // bits() rather than a pointer kept from construction: should anyone hold
-    // a copy of image(), it detaches instead of drawing into theirs.
+    makeImageOwn(true);
+    // bits() rather than a pointer kept from construction: should anyone else
+    // still hold a copy of image(), it detaches instead of drawing into theirs.
     return reinterpret_cast<QRgb*>(image_.bits());
 }
 
-void PlayField::present()
+// After a present the image and the presented frame are one buffer; the first
+// drawing after that must not show in the frame. A clear (keepContent false)
+// overwrites every pixel anyway, so it simply moves to the spare buffer, the
+// frame presented before last, and nothing is copied: a running tick costs
+// one fill of the image and no copy at all. Drawing on a presented image
+// without clearing it first keeps the image's buffer and gives the presented
+// frame its own copy instead, so a frame presented after it lands in the same
+// buffer as the one before.
+void PlayField::makeImageOwn(bool keepContent)
 {
-    if (presented_.isNull()) {
+    if (image_.isDetached()) {
+        return;
+    }
+    const bool sharedWithFrame = !presented_.isNull() && presented_.constBits() == image_.constBits();
+    const bool spareFree = !spare_.isNull() && spare_.isDetached();
+    if (!keepContent) {
+        if (spareFree) {
+            image_.swap(spare_);
+        } else {
+            image_ = QImage(Width, Height, ImageFormat);
+            if (image_.isNull()) {
+                game::RaiseFault("the play field's image could not be created");
+            }
+        }
+        spare_ = QImage();
+        return;
+    }
+    if (!sharedWithFrame) {
+        return; // someone else holds a copy of the image: bits() detaches
+    }
+    if (spareFree) {
+        presented_.swap(spare_);
+        std::memcpy(presented_.bits(), image_.constBits(), static_cast<std::size_t>(image_.sizeInBytes()));
+        spare_ = QImage();
+    } else {
         presented_ = image_.copy();
         if (presented_.isNull()) {
             game::RaiseFault("the presented frame could not be created");
         }
-    } else {
-        // Reuse the frame's buffer: a tick every 50 ms should not allocate half
-        // a megabyte each time. If the window still holds a copy of the last
-        // frame, bits() detaches first, so that copy keeps showing it.
-        std::memcpy(presented_.bits(), image_.constBits(), static_cast<std::size_t>(image_.sizeInBytes()));
     }
+}
+
+void PlayField::present()
+{
+    // Two presents with no drawing between them show the same frame.
+    if (!presented_.isNull() && presented_.constBits() == image_.constBits()) {
+        emit presented();
+        return;
+    }
+    // The presented frame becomes a second reference to the image (a copy
+    // that shares the buffer until the next drawing, see makeImageOwn), and
+    // the frame it replaces is kept as the spare buffer. If the window still
+    // holds a copy of that frame, the spare is not free and the next clear
+    // takes a new buffer, so that copy keeps showing what it showed.
+    spare_ = std::exchange(presented_, image_);
     emit presented();
 }
 

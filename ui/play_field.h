@@ -66,10 +66,14 @@ private:
     static std::vector<StampSpan> captureDisc(double radius);
 
     void drawDisc(double x, double y, double radius, QRgb outline);
+    void makeImageOwn(bool keepContent);
     QRgb* writablePixels();
 
     QImage image_;
     QImage presented_;
+    // The buffer of the frame presented before the last one, reused by the
+    // next clear; null while it is in use or still held by someone else.
+    QImage spare_;
     QRgb backColour_;
     QRgb fillColour_;
     std::vector<StampSpan> discStamp_;
