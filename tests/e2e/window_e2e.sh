@@ -73,21 +73,8 @@ key_tap() { timeout 5 xdotool key "$1" || fail "xdotool key $1"; }
 
 # ---------------------------------------------------------------- the server
 
-# Xvfb picks a free display number itself and writes it to fd 3.
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 100); do
-    [[ -s $WORK/display ]] && break
-    sleep 0.1
-done
-[[ -s $WORK/display ]] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-DISPLAY_NUMBER=$(tr -dc '0-9' <"$WORK/display")
-export DISPLAY=":$DISPLAY_NUMBER"
-for _ in $(seq 100); do
-    timeout 5 xwininfo -root >/dev/null 2>&1 && break
-    sleep 0.1
-done
-timeout 5 xwininfo -root >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/xvfb.sh"
+start_xvfb "$WORK" 2>"$WORK/xvfb.err" || fail "$(cat "$WORK/xvfb.err")"
 note "Xvfb on $DISPLAY"
 
 # ---------------------------------------------------------------- the program

@@ -93,23 +93,8 @@ now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
 # ---------------------------------------------------------------- the server
 
-# -noreset: the checks here connect and disconnect all the time, and a
-# server that resets whenever its last client leaves would drop a client
-# connecting at that moment.
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 100); do
-    [[ -s $WORK/display ]] && break
-    sleep 0.1
-done
-[[ -s $WORK/display ]] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-DISPLAY=":$(tr -dc '0-9' <"$WORK/display")"
-export DISPLAY
-for _ in $(seq 100); do
-    timeout 5 xwininfo -root >/dev/null 2>&1 && break
-    sleep 0.1
-done
-timeout 5 xwininfo -root >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/xvfb.sh"
+start_xvfb "$WORK" 2>"$WORK/xvfb.err" || fail "$(cat "$WORK/xvfb.err")"
 note "Xvfb on $DISPLAY"
 
 # ---------------------------------------------------------------- the program
