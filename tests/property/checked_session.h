@@ -1,26 +1,28 @@
 // A game as the window runs it, with every step checked.
 //
-// The session owns the state and recording fakes, performs one step at a time
-// (a key going down or up, the window losing the focus, a tick) and checks it:
-// the step against what it must do, then the state against what must always
-// hold. Each step returns an empty string, or the first problem prefixed with
-// the step's number, so that a failure can be found again in a replay.
+// The session owns the state and the recording fakes of tests/rules/fakes.h,
+// performs one step at a time (a key going down or up, the window losing the
+// focus, a tick) and checks the state against what must always hold, and each
+// tick against what every tick must do (invariants.h). Each step returns an
+// empty string, or the first problem prefixed with the step's number, so that
+// a failure can be found again in a replay.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <utility>
 
-#include "expected_steps.h"
+#include "fakes.h"
 #include "input.h"
 #include "invariants.h"
-#include "recorders.h"
 #include "tick.h"
 
 namespace game::checks {
 
+// What was played, so that a test can tell that the checks saw real games.
 struct SessionStats {
     std::uint64_t steps = 0;
     std::uint64_t ticks = 0;
@@ -31,11 +33,11 @@ struct SessionStats {
     std::uint64_t scoringGames = 0; // ended by a hit with a score above 0
     std::int32_t bestScore = 0;
     std::uint64_t enemiesAdded = 0;
-    std::uint64_t enemiesDropped = 0;
     std::uint64_t playerShotsAdded = 0;
     std::uint64_t enemyShotsAdded = 0;
-    std::uint64_t shotsDropped = 0;
-    std::uint64_t enemiesDestroyed = 0;
+    std::uint64_t enemiesShot = 0;        // by the player: points scored / 10
+    std::uint64_t fullEnemyPoolTicks = 0; // running ticks that began with the pool full
+    std::uint64_t fullShotPoolTicks = 0;
     std::size_t mostShots = 0;
     std::size_t mostEnemies = 0;
 
@@ -50,11 +52,11 @@ struct SessionStats {
         scoringGames += o.scoringGames;
         bestScore = std::max(bestScore, o.bestScore);
         enemiesAdded += o.enemiesAdded;
-        enemiesDropped += o.enemiesDropped;
         playerShotsAdded += o.playerShotsAdded;
         enemyShotsAdded += o.enemyShotsAdded;
-        shotsDropped += o.shotsDropped;
-        enemiesDestroyed += o.enemiesDestroyed;
+        enemiesShot += o.enemiesShot;
+        fullEnemyPoolTicks += o.fullEnemyPoolTicks;
+        fullShotPoolTicks += o.fullShotPoolTicks;
         mostShots = std::max(mostShots, o.mostShots);
         mostEnemies = std::max(mostEnemies, o.mostEnemies);
     }
@@ -64,10 +66,11 @@ inline std::string Describe(const SessionStats& s)
 {
     return Say("ticks ", s.ticks, " (running ", s.runningTicks, "), games started ", s.gamesStarted,
                ", restarts ", s.restarts, ", games over ", s.gamesOver, " (", s.scoringGames,
-               " with points, best ", s.bestScore, "), enemies added ", s.enemiesAdded, " dropped ",
-               s.enemiesDropped, " destroyed ", s.enemiesDestroyed, ", shots added ", s.playerShotsAdded,
-               " by the player and ", s.enemyShotsAdded, " by enemies, dropped ", s.shotsDropped,
-               ", most live shots ", s.mostShots, ", most live enemies ", s.mostEnemies);
+               " with points, best ", s.bestScore, "), enemies added ", s.enemiesAdded, " shot ",
+               s.enemiesShot, ", shots added ", s.playerShotsAdded, " by the player and ", s.enemyShotsAdded,
+               " by enemies, ticks with a full pool ", s.fullEnemyPoolTicks, " (enemies) ",
+               s.fullShotPoolTicks, " (shots), most live shots ", s.mostShots, ", most live enemies ",
+               s.mostEnemies);
 }
 
 class CheckedSession {
@@ -80,19 +83,7 @@ public:
         begin();
         LoadGame(state_, canvas_);
         end();
-        Snapshot want = ExpectFocusLost(before_);
-        ExpectReset(want);
-        want.halted = True;
-        std::string problem = CompareSnapshots(want, after_);
-        if (problem.empty() &&
-            (canvas_.calls.size() != 1 || canvas_.calls.front().kind != CanvasCall::Kind::SetBackColour)) {
-            problem =
-                Say("start-up made ", canvas_.calls.size(), " canvas calls; expected one setBackColour");
-        }
-        if (problem.empty() && (!status_.untouched() || !random_.untouched())) {
-            problem = "start-up touched the status display or the random source";
-        }
-        return finish(std::move(problem), "start-up");
+        return finish({}, "start-up");
     }
 
     std::string keyDown(std::int16_t code)
@@ -100,18 +91,10 @@ public:
         begin();
         KeyDown(state_, status_, code);
         end();
-        int panelsHidden = 0;
-        std::string problem = CompareSnapshots(ExpectKeyDown(before_, code, panelsHidden), after_);
-        if (problem.empty() &&
-            (status_.panelsHidden != panelsHidden || !status_.scores.empty() || !status_.gameOvers.empty() ||
-             !canvas_.calls.empty() || !random_.untouched())) {
-            problem = Say("hid the panel ", status_.panelsHidden, " times (expected ", panelsHidden,
-                          ") or touched the score line, canvas or random source");
-        }
         if (code == 13) {
             ++(before_.halted != False ? stats_.gamesStarted : stats_.restarts);
         }
-        return finish(std::move(problem), "key down", code, true);
+        return finish({}, "key down", code, true);
     }
 
     std::string keyUp(std::int16_t code)
@@ -119,7 +102,7 @@ public:
         begin();
         KeyUp(state_, code);
         end();
-        return finish(CompareSnapshots(ExpectKeyUp(before_, code), after_), "key up", code, true);
+        return finish({}, "key up", code, true);
     }
 
     std::string loseFocus()
@@ -127,7 +110,7 @@ public:
         begin();
         ReleaseHeldKeys(state_);
         end();
-        return finish(CompareSnapshots(ExpectFocusLost(before_), after_), "focus lost");
+        return finish({}, "focus lost");
     }
 
     std::string tick()
@@ -137,22 +120,18 @@ public:
         Tick(state_, canvas_, status_, random_);
         end();
         ++stats_.ticks;
-        std::string problem;
         if (before_.halted != False) {
-            problem = CheckHaltedTick(before_, after_, canvas_, status_, random_);
-        } else {
-            ++stats_.runningTicks;
-            problem = CheckTickTransition(before_, after_);
-            if (problem.empty()) {
-                problem = CheckDrawingBounds(canvas_.calls);
-            }
-            if (problem.empty()) {
-                PredictRunningTick(before_, random_.draws, want_);
-                problem = CheckRunningTick(want_, after_, canvas_, status_, random_);
-                if (problem.empty()) {
-                    count(want_);
-                }
-            }
+            return finish(CheckHaltedTick(before_, after_, canvas_.calls, status_.calls, random_.log),
+                          "tick");
+        }
+        ++stats_.runningTicks;
+        TickAdds adds;
+        std::string problem = CheckTickTransition(before_, after_, adds);
+        if (problem.empty()) {
+            problem = CheckDrawingBounds(canvas_.calls);
+        }
+        if (problem.empty()) {
+            count(adds);
         }
         return finish(std::move(problem), "tick");
     }
@@ -164,9 +143,9 @@ private:
     void begin()
     {
         Capture(state_, before_);
-        canvas_.forget();
-        status_.forget();
-        random_.forget();
+        canvas_.calls.clear(); // keeps the capacity: no allocation per tick
+        status_.calls.clear();
+        random_.log.clear();
         ++stats_.steps;
     }
 
@@ -184,37 +163,37 @@ private:
         return Say("step ", stats_.steps, " (", step, ", tick ", stats_.ticks, "): ", problem);
     }
 
-    void count(const TickPrediction& want)
+    void count(const TickAdds& adds)
     {
-        stats_.enemiesAdded += static_cast<std::uint64_t>(want.counts.enemiesAdded);
-        stats_.enemiesDropped += static_cast<std::uint64_t>(want.counts.enemiesDropped);
-        stats_.playerShotsAdded += static_cast<std::uint64_t>(want.counts.playerShotsAdded);
-        stats_.enemyShotsAdded += static_cast<std::uint64_t>(want.counts.enemyShotsAdded);
-        stats_.shotsDropped += static_cast<std::uint64_t>(want.counts.shotsDropped);
-        stats_.enemiesDestroyed += static_cast<std::uint64_t>(want.counts.enemiesDestroyed);
-        for (const std::int32_t score : want.gameOvers) {
-            ++stats_.gamesOver;
-            if (score > 0) {
-                ++stats_.scoringGames;
+        stats_.enemiesAdded += adds.enemies;
+        stats_.playerShotsAdded += adds.playerShots;
+        stats_.enemyShotsAdded += adds.enemyShots;
+        std::int32_t scoreAfter = after_.score;
+        for (const std::string& call : status_.calls) {
+            if (call.starts_with("gameover ")) {
+                scoreAfter = static_cast<std::int32_t>(std::atoi(call.c_str() + 9));
+                ++stats_.gamesOver;
+                stats_.scoringGames += scoreAfter > 0 ? 1 : 0;
+                stats_.bestScore = std::max(stats_.bestScore, scoreAfter);
             }
-            stats_.bestScore = std::max(stats_.bestScore, score);
         }
-        const auto shots = static_cast<std::size_t>(std::count_if(
-            after_.shots.begin(), after_.shots.end(), [](const ShotBits& r) { return r.active != False; }));
-        const auto enemies =
-            static_cast<std::size_t>(std::count_if(after_.enemies.begin(), after_.enemies.end(),
-                                                   [](const EnemyBits& r) { return r.active != False; }));
-        stats_.mostShots = std::max(stats_.mostShots, shots);
-        stats_.mostEnemies = std::max(stats_.mostEnemies, enemies);
+        stats_.enemiesShot += static_cast<std::uint64_t>(std::max(0, scoreAfter - before_.score) / 10);
+        const auto live = [](const auto& pool) {
+            return static_cast<std::size_t>(
+                std::count_if(pool.begin(), pool.end(), [](const auto& r) { return r.active != False; }));
+        };
+        stats_.fullEnemyPoolTicks += live(before_.enemies) == EnemySlots ? 1 : 0;
+        stats_.fullShotPoolTicks += live(before_.shots) == ShotSlots ? 1 : 0;
+        stats_.mostShots = std::max(stats_.mostShots, live(after_.shots));
+        stats_.mostEnemies = std::max(stats_.mostEnemies, live(after_.enemies));
     }
 
     GameState state_{}; // every field zero, as when the window is created
     Snapshot before_;
     Snapshot after_;
-    TickPrediction want_;
-    RecordingCanvas canvas_;
-    RecordingStatus status_;
-    RecordingRandom random_;
+    test::RecordingCanvas canvas_;
+    test::RecordingStatus status_;
+    test::RecordingRandom random_;
     SessionStats stats_;
 };
 

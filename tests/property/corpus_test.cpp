@@ -49,8 +49,8 @@ TEST(FuzzCorpus, EveryScriptKeepsTheRules)
     // it still reaches them.
     EXPECT_GT(total.gamesOver, 0U);
     EXPECT_GT(total.scoringGames, 0U);
-    EXPECT_GT(total.shotsDropped, 0U) << "no script fills the shot pool";
-    EXPECT_GT(total.enemiesDropped, 0U) << "no script fills the enemy pool";
+    EXPECT_GT(total.fullShotPoolTicks, 0U) << "no script fills the shot pool";
+    EXPECT_GT(total.fullEnemyPoolTicks, 0U) << "no script fills the enemy pool";
     EXPECT_GT(total.restarts, 0U);
 }
 

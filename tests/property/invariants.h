@@ -13,21 +13,33 @@
 
 #include <array>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
+#include <sstream>
 #include <string>
+#include <string_view>
+#include <system_error>
+#include <tuple>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
-#include "recorders.h"
 #include "state.h"
 
 namespace game::checks {
+
+// Builds a message out of anything that streams; only ever called once
+// something is already wrong, so the cost does not matter.
+template <typename... Parts> std::string Say(const Parts&... parts)
+{
+    std::ostringstream out;
+    (out << ... << parts);
+    return out.str();
+}
 
 // The live area of enemies and shots, and the player's reachable box. Written
 // out again here on purpose rather than taken from tick.h, so that a wrong
@@ -81,6 +93,8 @@ struct ShotBits {
     std::int16_t dx;
     std::int16_t dy;
     std::int16_t fromPlayer;
+
+    friend bool operator==(const ShotBits&, const ShotBits&) = default;
 };
 struct EnemyBits {
     std::int16_t active;
@@ -88,6 +102,8 @@ struct EnemyBits {
     std::int16_t y;
     std::int16_t dx;
     std::int16_t dy;
+
+    friend bool operator==(const EnemyBits&, const EnemyBits&) = default;
 };
 
 // The records hold nothing but 16-bit values without padding, so their bits
@@ -112,6 +128,8 @@ struct Snapshot {
     EnemyPool enemies{};
     std::int32_t score = 0;
     std::int16_t halted = 0;
+
+    friend bool operator==(const Snapshot&, const Snapshot&) = default;
 };
 
 inline void Capture(const GameState& s, Snapshot& out)
@@ -159,73 +177,47 @@ inline void MarkStaleSlots(GameState& state)
     state.enemies = std::bit_cast<std::array<Enemy, EnemySlots>>(enemies);
 }
 
-// ---------------------------------------------------------------------------
-// Field-by-field comparison, saying what differs.
+// What differs between two snapshots, for the messages.
 
-class SnapshotComparison {
-public:
-    SnapshotComparison(const Snapshot& want, const Snapshot& got) : want_(want), got_(got) {}
-
-    std::string run()
-    {
-        field("upHeld", -1, want_.upHeld, got_.upHeld);
-        field("leftHeld", -1, want_.leftHeld, got_.leftHeld);
-        field("rightHeld", -1, want_.rightHeld, got_.rightHeld);
-        field("downHeld", -1, want_.downHeld, got_.downHeld);
-        field("fireHeld", -1, want_.fireHeld, got_.fireHeld);
-        field("playerX", -1, want_.playerX, got_.playerX);
-        field("playerY", -1, want_.playerY, got_.playerY);
-        for (std::size_t i = 0; i < ShotSlots && diff_.empty(); ++i) {
-            const ShotBits& w = want_.shots[i];
-            const ShotBits& g = got_.shots[i];
-            const int at = static_cast<int>(i);
-            field("shots.active", at, w.active, g.active);
-            field("shots.x", at, w.x, g.x);
-            field("shots.y", at, w.y, g.y);
-            field("shots.dx", at, w.dx, g.dx);
-            field("shots.dy", at, w.dy, g.dy);
-            field("shots.fromPlayer", at, w.fromPlayer, g.fromPlayer);
-        }
-        for (std::size_t i = 0; i < EnemySlots && diff_.empty(); ++i) {
-            const EnemyBits& w = want_.enemies[i];
-            const EnemyBits& g = got_.enemies[i];
-            const int at = static_cast<int>(i);
-            field("enemies.active", at, w.active, g.active);
-            field("enemies.x", at, w.x, g.x);
-            field("enemies.y", at, w.y, g.y);
-            field("enemies.dx", at, w.dx, g.dx);
-            field("enemies.dy", at, w.dy, g.dy);
-        }
-        field("score", -1, want_.score, got_.score);
-        field("halted", -1, want_.halted, got_.halted);
-        return diff_;
-    }
-
-private:
-    void field(const char* name, int index, std::int32_t want, std::int32_t got)
-    {
-        if (diff_.empty() && want != got) {
-            diff_ = index < 0 ? Say(name, " is ", got, ", expected ", want)
-                              : Say(name, "[", index, "] is ", got, ", expected ", want);
-        }
-    }
-
-    const Snapshot& want_;
-    const Snapshot& got_;
-    std::string diff_;
-};
-
-inline std::string CompareSnapshots(const Snapshot& want, const Snapshot& got)
+inline std::string Describe(const ShotBits& r)
 {
-    // Settle the common case, equal, with byte comparisons; walk the fields
-    // only to say what differs.
-    const bool same = want.upHeld == got.upHeld && want.leftHeld == got.leftHeld &&
-                      want.rightHeld == got.rightHeld && want.downHeld == got.downHeld &&
-                      want.fireHeld == got.fireHeld && want.playerX == got.playerX &&
-                      want.playerY == got.playerY && want.score == got.score && want.halted == got.halted &&
-                      std::memcmp(want.shots.data(), got.shots.data(), sizeof want.shots) == 0 &&
-                      std::memcmp(want.enemies.data(), got.enemies.data(), sizeof want.enemies) == 0;
-    return same ? std::string() : SnapshotComparison(want, got).run();
+    return Say("(active ", r.active, ", x ", r.x, ", y ", r.y, ", dx ", r.dx, ", dy ", r.dy, ", fromPlayer ",
+               r.fromPlayer, ")");
+}
+inline std::string Describe(const EnemyBits& r)
+{
+    return Say("(active ", r.active, ", x ", r.x, ", y ", r.y, ", dx ", r.dx, ", dy ", r.dy, ")");
+}
+
+template <typename Record, std::size_t Slots>
+std::string FirstDifference(const char* pool, const std::array<Record, Slots>& want,
+                            const std::array<Record, Slots>& got)
+{
+    for (std::size_t i = 0; i < Slots; ++i) {
+        if (!(want[i] == got[i])) {
+            return Say(pool, "[", i, "] is ", Describe(got[i]), ", expected ", Describe(want[i]));
+        }
+    }
+    return {};
+}
+
+inline std::string FirstDifference(const Snapshot& want, const Snapshot& got)
+{
+    const std::tuple<const char*, std::int32_t, std::int32_t> fields[] = {
+        {"upHeld", want.upHeld, got.upHeld},          {"leftHeld", want.leftHeld, got.leftHeld},
+        {"rightHeld", want.rightHeld, got.rightHeld}, {"downHeld", want.downHeld, got.downHeld},
+        {"fireHeld", want.fireHeld, got.fireHeld},    {"playerX", want.playerX, got.playerX},
+        {"playerY", want.playerY, got.playerY},       {"score", want.score, got.score},
+        {"halted", want.halted, got.halted}};
+    for (const auto& [name, w, g] : fields) {
+        if (w != g) {
+            return Say(name, " is ", g, ", expected ", w);
+        }
+    }
+    if (std::string diff = FirstDifference("shots", want.shots, got.shots); !diff.empty()) {
+        return diff;
+    }
+    return FirstDifference("enemies", want.enemies, got.enemies);
 }
 
 // ---------------------------------------------------------------------------
@@ -344,10 +336,20 @@ inline std::string CheckState(const Snapshot& s)
 // outside the live area instead of being removed), or sat in a free slot that
 // an add took during the tick; and the slots the adds took are the lowest
 // free ones (first fit), at most one of them an enemy. `before` is the state
-// with its stale slots marked (MarkStaleSlots), so taken slots show.
+// with its stale slots marked (MarkStaleSlots), so taken slots show; the adds
+// are counted in `adds`.
+struct TickAdds {
+    std::uint64_t enemies = 0;
+    std::uint64_t playerShots = 0;
+    std::uint64_t enemyShots = 0;
+
+    void count(const EnemyBits&) { ++enemies; }
+    void count(const ShotBits& shot) { ++(shot.fromPlayer == True ? playerShots : enemyShots); }
+};
+
 template <typename Record, std::size_t Slots>
 std::string CheckPoolTransition(const char* pool, const std::array<Record, Slots>& before,
-                                const std::array<Record, Slots>& after, std::size_t maxTaken)
+                                const std::array<Record, Slots>& after, std::size_t maxTaken, TickAdds& adds)
 {
     const Record* was = before.data();
     const Record* is = after.data();
@@ -379,36 +381,77 @@ std::string CheckPoolTransition(const char* pool, const std::array<Record, Slots
         if (++taken > maxTaken) {
             return Say(taken, " adds to ", pool, " in one tick; at most ", maxTaken, " can happen");
         }
+        adds.count(a);
     }
     return {};
 }
 
-inline std::string CheckTickTransition(const Snapshot& before, const Snapshot& after)
+inline std::string CheckTickTransition(const Snapshot& before, const Snapshot& after, TickAdds& adds)
 {
-    if (std::string problem = CheckPoolTransition("enemies", before.enemies, after.enemies, 1);
+    if (std::string problem = CheckPoolTransition("enemies", before.enemies, after.enemies, 1, adds);
         !problem.empty()) {
         return problem;
     }
     // One shot by the player and at most one by each enemy that moved.
-    return CheckPoolTransition("shots", before.shots, after.shots, 1 + EnemySlots);
+    return CheckPoolTransition("shots", before.shots, after.shots, 1 + EnemySlots, adds);
+}
+
+// A halted tick changes nothing and asks nothing of anybody. Takes the calls
+// and the log of the recording fakes (tests/rules/fakes.h).
+inline std::string CheckHaltedTick(const Snapshot& before, const Snapshot& after,
+                                   const std::vector<std::string>& canvasCalls,
+                                   const std::vector<std::string>& statusCalls,
+                                   const std::vector<std::string>& randomLog)
+{
+    if (!(before == after)) {
+        return "a halted tick changed the state: " + FirstDifference(before, after);
+    }
+    if (!canvasCalls.empty()) {
+        return "a halted tick drew: " + canvasCalls.front();
+    }
+    if (!statusCalls.empty()) {
+        return "a halted tick touched the status display: " + statusCalls.front();
+    }
+    if (!randomLog.empty()) {
+        return "a halted tick used the random source: " + randomLog.front();
+    }
+    return {};
 }
 
 // Whatever a tick draws is a record at most one step outside the live area,
 // or the player; nothing may be drawn absurdly far away or between pixels.
-inline std::string CheckDrawingBounds(const std::vector<CanvasCall>& calls)
+// Reads the calls as the recording canvas writes them: "circle X Y ...",
+// "point X Y ...".
+inline std::string CheckDrawingBounds(const std::vector<std::string>& calls)
 {
     for (std::size_t n = 0; n < calls.size(); ++n) {
-        const CanvasCall& c = calls[n];
-        if (c.kind != CanvasCall::Kind::DrawCircle && c.kind != CanvasCall::Kind::DrawPlayerCircle &&
-            c.kind != CanvasCall::Kind::DrawPoint) {
+        std::string_view call = calls[n];
+        if (call.starts_with("circle ")) {
+            call.remove_prefix(7);
+        } else if (call.starts_with("point ")) {
+            call.remove_prefix(6);
+        } else {
             continue;
         }
-        if (c.x != std::floor(c.x) || c.y != std::floor(c.y)) {
-            return Say("canvas call ", n, " ", Describe(c), " is not at whole pixels");
+        double xy[2] = {};
+        for (double& v : xy) {
+            const auto [end, error] = std::from_chars(call.data(), call.data() + call.size(), v);
+            if (error != std::errc() || (end != call.data() + call.size() && *end != ' ')) {
+                return Say("canvas call ", n, " \"", calls[n], "\" does not read as a position");
+            }
+            call.remove_prefix(static_cast<std::size_t>(end - call.data()));
+            if (!call.empty()) {
+                call.remove_prefix(1);
+            }
         }
-        if (c.x < DrawMinX || c.x > DrawMaxX || c.y < DrawMinY || c.y > DrawMaxY) {
-            return Say("canvas call ", n, " ", Describe(c),
-                       " is further out than one step from the live area");
+        const double x = xy[0];
+        const double y = xy[1];
+        if (x != std::floor(x) || y != std::floor(y)) {
+            return Say("canvas call ", n, " \"", calls[n], "\" is not at whole pixels");
+        }
+        if (x < DrawMinX || x > DrawMaxX || y < DrawMinY || y > DrawMaxY) {
+            return Say("canvas call ", n, " \"", calls[n],
+                       "\" is further out than one step from the live area");
         }
     }
     return {};

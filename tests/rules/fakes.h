@@ -111,4 +111,28 @@ private:
     std::size_t overDrawn_ = 0;
 };
 
+// Passes every call on to another source and logs it as ScriptedRandom does,
+// for checking what a real or fuzzed source was asked for.
+class RecordingRandom final : public game::RandomSource {
+public:
+    explicit RecordingRandom(game::RandomSource& source) : source_(&source) {}
+
+    void reseed() override
+    {
+        log.emplace_back("reseed");
+        source_->reseed();
+    }
+    float next() override
+    {
+        const float v = source_->next();
+        log.push_back("draw " + FormatNumber(v));
+        return v;
+    }
+
+    std::vector<std::string> log;
+
+private:
+    game::RandomSource* source_;
+};
+
 } // namespace test
