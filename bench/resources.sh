@@ -42,7 +42,10 @@ trap cleanup EXIT
 # Qt warns on every start without one.
 runtime_dir=$(mktemp -d)
 export XDG_RUNTIME_DIR=$runtime_dir
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+# -noreset: the programs come and go one at a time, and a server that resets
+# whenever its last client leaves would make every start pay for (and race
+# with) a reset.
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$display_file" >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do [[ -s $display_file ]] && break; sleep 0.1; done
 [[ -s $display_file ]] || { echo "resources: Xvfb did not start" >&2; exit 1; }
