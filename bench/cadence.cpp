@@ -103,6 +103,11 @@ int main(int argc, char** argv)
         intervals.push_back(std::chrono::duration<double, std::milli>(frames[i] - frames[i - 1]).count());
     }
     std::sort(intervals.begin(), intervals.end());
+    double sum = 0;
+    for (const double v : intervals) {
+        sum += v;
+    }
+    const double mean = sum / static_cast<double>(intervals.size());
     const double median = Quantile(intervals, 0.5);
     const double p99 = Quantile(intervals, 0.99);
     const double p1 = Quantile(intervals, 0.01);
@@ -112,6 +117,7 @@ int main(int argc, char** argv)
     std::printf("platform %s, %d s, %zu frames presented (%d games ended and restarted)\n",
                 qPrintable(QGuiApplication::platformName()), seconds, frames.size(), gamesEnded);
     std::printf("interval between presented frames, ms:\n");
+    std::printf("  mean              %7.2f\n", mean);
     std::printf("  median            %7.2f\n", median);
     std::printf("  1st percentile    %7.2f\n", p1);
     std::printf("  99th percentile   %7.2f\n", p99);
