@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program: one window, open until it is closed.
 #include <QApplication>
 #include <QByteArray>

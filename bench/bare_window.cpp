@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The yardstick for the resource figures: a bare Qt window that repaints a
 // 300 x 400 image every 50 ms and does nothing else.
 //

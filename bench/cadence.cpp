@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How evenly the real window presents its frames: runs ui::Form1 with a game
 // kept running (Enter at the start and again whenever a game ends), records
 // the moment of every presented frame, and prints the median and 99th

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a running frame costs through the play field, against the least any
 // frame can cost: memset over a 300 x 400 32-bit buffer and one memcpy of it.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Starts a program and prints the milliseconds until its first top-level
 // window is mapped on the X server, then leaves the program running and
 // prints its process id on a second line.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Measures what the real game costs to keep open, next to a bare Qt window that
 # repaints a 300 x 400 image every 50 ms, in one run under its own Xvfb:
 # CPU while halted and while running, peak resident memory, and the time from

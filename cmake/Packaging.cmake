@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Debian package, built with CPack from a tree configured for it:
 #
 #   cmake --workflow --preset package      # configure, build, cpack -G DEB

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the program's icon as PNG files for the desktop's icon theme, from the
 // same artwork the window uses:
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Checked whole-number types for the game state.
 //
 // Every position, velocity and index is a 16-bit signed Integer and the score a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Unrecoverable run-time faults.
 //
 // The game raises and catches nothing itself: an arithmetic overflow, or a

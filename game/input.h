@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the keyboard and the window's start-up do to the game.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game state: held keys, the player, the shot and enemy pools, the score.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One tick of the game: every 50 ms the window's timer runs it once.
 #pragma once
 

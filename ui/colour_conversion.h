@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one place where a game colour becomes a toolkit colour. The game writes
 // colours 0x00BBGGRR (red in the low byte) while Qt's QRgb is 0xAARRGGBB, so
 // a colour passed through unconverted would swap red and blue; everything that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game window: owns the game, translates the toolkit's events into calls
 // on the rules and shows what they produced. It decides no rule itself.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's icon: a tiny play field with an enemy, the player and their
 // shots. Drawn at start-up rather than shipped as files, so the program needs
 // nothing beside itself; packaging renders its PNGs from the same artwork.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The off-screen play field: a 300 x 400 image that every running tick draws
 // one whole frame on, and the frame last presented to the window.
 #pragma once

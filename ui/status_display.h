@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The score line and the start / game-over panel: their texts and the panel's
 // visibility, changed by the rules and shown by the window.
 #pragma once
