@@ -1,3 +1,112 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-exit 77
+# The real program: without a display, then in Xvfb (no window manager),
+# driven with xdotool and read back from screenshots. An idle player is shot
+# within seconds, so a check that finds the game over retries on a new game.
+#   e2e.sh KERUBADO        exits 77 (skipped) when an X tool is missing
+set -u
+GAME=${1:?usage: e2e.sh KERUBADO}
+for tool in Xvfb xdotool xprop xlogo /usr/bin/convert /usr/bin/import /usr/bin/python3; do
+    command -v "$tool" >/dev/null || { echo "skipped: no $tool"; exit 77; }
+done
+/usr/bin/python3 -c 'import Xlib' 2>/dev/null || { echo "skipped: no python3-xlib"; exit 77; }
+export LC_ALL=C.UTF-8
+unset QT_QPA_PLATFORM
+W=$(mktemp -d)
+PIDS=()
+trap 'timeout 5 xdotool keyup Left Right Shift_L 2>/dev/null; kill "${PIDS[@]}" 2>/dev/null; rm -rf "$W"' EXIT
+fail() { echo "FAIL: $*"; grep -v qt.qpa.events "$W/err" 2>/dev/null | tail -5; exit 1; }
+
+# Without a display: one line, status 1.
+out=$(env -u WAYLAND_DISPLAY -u DISPLAY timeout 20 "$GAME" 2>&1 >/dev/null)
+[[ $? == 1 && $out == 'kerubado: cannot open a display (DISPLAY is not set)' ]] || fail "no DISPLAY: $out"
+out=$(env -u WAYLAND_DISPLAY DISPLAY=:4093 timeout 20 "$GAME" 2>&1 >/dev/null)
+[[ $? == 1 && $out == 'kerubado: cannot open display ":4093"' ]] || fail "no server on :4093: $out"
+
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$W/display" 2>/dev/null &
+PIDS+=($!)
+for _ in $(seq 100); do [[ -s $W/display ]] && break; sleep 0.1; done
+export DISPLAY=:$(tr -dc 0-9 <"$W/display")
+# A Wayland session's variable must not send Qt looking for its plugin.
+WAYLAND_DISPLAY=e2e-none QT_LOGGING_RULES=qt.qpa.events=true "$GAME" 2>"$W/err" &
+GAME_PID=$!
+PIDS+=("$GAME_PID")
+window() { timeout 5 xdotool search --onlyvisible --class "^$1\$" 2>/dev/null | head -1; }
+for _ in $(seq 100); do WID=$(window kerubado) && [[ -n $WID ]] && break; sleep 0.2; done
+[[ -n $WID ]] || fail "no window within 20 s"
+focus() { timeout 5 xdotool windowfocus --sync "$1" || fail "cannot focus $1"; }
+focus "$WID"
+[[ $(xprop -id "$WID" _NET_WM_NAME) == '_NET_WM_NAME(UTF8_STRING) = "ケルバド　1.0.1."' ]] || fail "caption"
+xprop -id "$WID" WM_NORMAL_HINTS | grep -q 'maximum size: 300 by 400' || fail "size not fixed at 300 by 400"
+
+shot() { timeout 10 /usr/bin/import -window "$WID" "$W/s.png" || fail "screenshot"; }
+px() { /usr/bin/convert "$W/s.png" -format "%[hex:p{$1,$2}]" info:; }
+panel_up() { [[ $(px 60 190) == C0C0FF ]]; }
+player_x() { # the middle of the black run on the player's row
+    /usr/bin/convert "$W/s.png" -crop 300x1+0+380 txt:- |
+        awk -F'[,:]' '/#000000/ { if (!n++) a = $1; b = $1 } END { print n ? int((a + b) / 2) : -1 }'
+}
+releases() { grep -c XCB_KEY_RELEASE "$W/err"; }
+
+shot
+[[ $(px 10 50)$(px 299 10)$(px 10 100) == FFFFFF000000000000 ]] && panel_up || fail "start screen"
+
+# Runs CHECK on a new game, again while the game ends under it.
+on_new_game() {
+    for _ in 1 2 3 4; do
+        timeout 5 xdotool key Return
+        for _ in $(seq 50); do shot; [[ $(px 60 190) == A0FFFF ]] && break; sleep 0.1; done
+        [[ $(px 60 190) == A0FFFF ]] || fail "Enter did not start a game"
+        "$@" && return 0
+        panel_up || fail "$*"
+    done
+    fail "$*: the game ended under every try"
+}
+still_at_start() { [[ $(player_x) == 155 ]]; }
+hold_left() { # with detectable auto-repeat, one release for the whole hold
+    local before=$(releases)
+    timeout 5 xdotool keydown Left; sleep 2.5; shot; timeout 5 xdotool keyup Left; sleep 0.3
+    [[ $(player_x) == 5 && $(($(releases) - before)) == 1 ]]
+}
+shots_above() { /usr/bin/convert "$W/s.png" -crop 7x260+152+105 txt:- | grep -c '#000000'; }
+hold_shift() {
+    timeout 5 xdotool keydown Shift_L; sleep 0.6; shot; timeout 5 xdotool keyup Shift_L
+    (($(shots_above) >= 9))
+}
+xlogo -geometry 100x100+520+360 2>/dev/null &
+PIDS+=($!)
+for _ in $(seq 50); do LOGO=$(window xlogo) && [[ -n $LOGO ]] && break; sleep 0.2; done
+focus "$WID"
+lose_focus_holding_right() { # the release goes elsewhere; the disc must stop anyway
+    timeout 5 xdotool keydown Right; sleep 0.3; focus "$LOGO"; sleep 0.3
+    shot; local x=$(player_x); sleep 1; shot
+    timeout 5 xdotool keyup Right; focus "$WID"
+    ((x > 155)) && [[ $(player_x) == "$x" ]]
+}
+on_new_game still_at_start
+on_new_game hold_left
+on_new_game hold_shift
+on_new_game lose_focus_holding_right
+
+# A short storm of every key, all released, the last one Enter: memory stays
+# put, and the new game neither moves nor fires on its own.
+rss() { awk '/VmRSS/ { print $2 }' "/proc/$GAME_PID/status"; }
+before=$(rss)
+timeout 60 xdotool key --delay 4 $(for _ in $(seq 40); do echo Left Up Right Down Shift_L Shift_R space a Return; done)
+after=$(rss)
+ldd "$GAME" | grep -q libasan || ((after - before < 2048)) || fail "resident memory grew $before -> $after KiB"
+sleep 0.5
+shot
+panel_up || { [[ $(player_x) == 155 ]] && (($(shots_above) == 0)); } || fail "a key stuck after the storm"
+
+grep -q -i wayland "$W/err" && fail "Qt looked for Wayland"
+/usr/bin/python3 - "$WID" <<'EOF' || fail "cannot send WM_DELETE_WINDOW"
+import sys; from Xlib import X, display, protocol
+d = display.Display(); w = d.create_resource_object("window", int(sys.argv[1])); a = d.intern_atom
+w.send_event(protocol.event.ClientMessage(window=w, client_type=a("WM_PROTOCOLS"),
+                                          data=(32, [a("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0])))
+d.flush()
+EOF
+timeout 10 tail --pid="$GAME_PID" -f /dev/null || fail "still running after the window was closed"
+wait "$GAME_PID" || fail "exit status $? after closing"
+echo PASS
