@@ -2,11 +2,17 @@
 // The program: one window, open until it is closed.
 #include <QApplication>
 #include <QByteArray>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QString>
+#include <QStringList>
 
 #include <xcb/xcb.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -14,6 +20,46 @@
 #include "form1.h"
 
 namespace {
+
+// --help and --version, answered on standard output before any display is
+// looked for. Every other argument is Qt's (-platform, -display, ...) or
+// ignored, so none of them is an error here.
+std::optional<int> AnswerOptions(std::span<char*> args)
+{
+    QStringList arguments;
+    for (const char* arg : args) {
+        arguments << QString::fromLocal8Bit(arg);
+    }
+    QCommandLineParser parser;
+    // Qt's one-dash words such as -platform or -reverse are not bundles of
+    // one-letter options (-r -e -v ...).
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(
+        QStringLiteral("Kerubado (ケルバド), a small arcade shooter: the arrow keys move, Shift fires,\n"
+                       "Enter starts a game. Qt's own options, such as -platform and -display,\n"
+                       "are passed on to Qt."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and exit."));
+    parser.addOptions({help, version});
+    parser.parse(arguments);
+
+    QByteArray answer;
+    if (parser.isSet(help)) {
+        // The usage line names the program as it was started, which only an
+        // application object knows; a core one needs no display.
+        int count = 1;
+        const QCoreApplication core(count, args.data());
+        answer = parser.helpText().toLocal8Bit();
+    } else if (parser.isSet(version)) {
+        answer = "kerubado " KERUBADO_VERSION "\n";
+    } else {
+        return std::nullopt;
+    }
+    const bool written = std::fputs(answer.constData(), stdout) >= 0 && std::fflush(stdout) == 0;
+    return written ? EXIT_SUCCESS : EXIT_FAILURE;
+}
 
 // The value of Qt's own "-name value" (or "--name value") option, if given.
 const char* QtOption(std::span<char*> args, std::string_view name)
@@ -36,20 +82,27 @@ bool IsSet(const char* variable)
     return value != nullptr && *value != '\0';
 }
 
-// Whether Qt will go for the X server: its platform is chosen by -platform,
-// then QT_QPA_PLATFORM, and is xcb when neither names one.
-bool WillUseXcb(std::span<char*> args)
+// The platform the user named: -platform, else QT_QPA_PLATFORM; empty when
+// neither names one.
+std::string NamedPlatform(std::span<char*> args)
 {
     const char* option = QtOption(args, "-platform");
     std::string platform = option != nullptr ? option : "";
     if (platform.empty() && IsSet("QT_QPA_PLATFORM")) {
         platform = std::getenv("QT_QPA_PLATFORM");
     }
+    return platform;
+}
+
+// Whether Qt will go for the X server: it does for a named xcb, and when no
+// platform is named, unless this is a Wayland session without X, which is
+// Qt's to handle (or to refuse).
+bool WillUseXcb(const std::string& platform)
+{
     if (platform.empty()) {
-        // A Wayland session without X is Qt's to handle (or to refuse).
         return IsSet("DISPLAY") || !IsSet("WAYLAND_DISPLAY");
     }
-    return platform.rfind("xcb", 0) == 0;
+    return platform.starts_with("xcb");
 }
 
 // Without an X server Qt aborts with a core dump and several lines of advice;
@@ -58,9 +111,6 @@ bool WillUseXcb(std::span<char*> args)
 // left in `probe`, for the caller to close once Qt has connected (see main).
 std::string DisplayProblem(std::span<char*> args, xcb_connection_t*& probe)
 {
-    if (!WillUseXcb(args)) {
-        return {};
-    }
     const char* display = QtOption(args, "-display");
     if (display == nullptr && !IsSet("DISPLAY")) {
         return "cannot open a display (DISPLAY is not set)";
@@ -79,11 +129,23 @@ std::string DisplayProblem(std::span<char*> args, xcb_connection_t*& probe)
 
 int main(int argc, char* argv[])
 {
+    const std::span args(argv, static_cast<std::size_t>(argc));
+    if (const std::optional<int> status = AnswerOptions(args)) {
+        return *status;
+    }
+    const std::string platform = NamedPlatform(args);
     xcb_connection_t* probe = nullptr;
-    if (const std::string problem = DisplayProblem(std::span(argv, static_cast<std::size_t>(argc)), probe);
-        !problem.empty()) {
-        std::fprintf(stderr, "kerubado: %s\n", problem.c_str());
-        return 1;
+    if (WillUseXcb(platform)) {
+        if (const std::string problem = DisplayProblem(args, probe); !problem.empty()) {
+            std::fprintf(stderr, "kerubado: %s\n", problem.c_str());
+            return 1;
+        }
+        // In a Wayland session Qt tries its Wayland plugin first and, when
+        // that is not installed, says so on every start before it falls back
+        // to X. The X server is known to answer: go there directly.
+        if (platform.empty()) {
+            qputenv("QT_QPA_PLATFORM", "xcb");
+        }
     }
     // Fractional scale factors would resample the frame; whole ones only
     // enlarge its pixels.

@@ -26,13 +26,17 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KERUBADO_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
-# The synopsis is the summary above; this is the extended description.
-set(CPACK_PACKAGE_DESCRIPTION "Kerubado (ケルバド) is a small vertical shooter in one fixed window.
+# The synopsis is the summary above; this is the extended description, as
+# `apt show` prints it (an empty line starts a new paragraph).
+set(CPACK_PACKAGE_DESCRIPTION "Kerubado (ケルバド) is a vertical shooter for one player in a single
+fixed window, with its texts in Japanese and English.
+
 Your craft, a black disc, moves in the lower part of a 300 x 400 field
 and fires upward while Shift is held. Red enemies drift in from the top
-and the sides and fire back; each one destroyed scores 10 points, and
-the game ends the moment any shot touches you. Arrow keys move, Shift
-fires and Enter starts a new game.")
+and the sides and fire back. Each one you destroy scores 10 points, and
+the game ends the moment any shot touches you.
+
+The arrow keys move, Shift fires and Enter starts a new game.")
 
 # Libraries the program links come from dpkg-shlibdeps. What it cannot see:
 # - Qt loads its platform plugins at run time; the game draws through the X
@@ -53,6 +57,10 @@ set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/build/" "/\\\\.cache/")
 set(CPACK_KERUBADO_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
 set(CPACK_KERUBADO_INSTALL_BINDIR "${CMAKE_INSTALL_BINDIR}")
 set(CPACK_KERUBADO_SANITIZE "${KERUBADO_SANITIZE}")
+# The changelog's latest entry names the version being packaged.
+set(changelog ${PROJECT_SOURCE_DIR}/data/changelog)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${changelog})
+file(STRINGS ${changelog} CPACK_KERUBADO_CHANGELOG_HEAD LIMIT_COUNT 1)
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/KerubadoCPackChecks.cmake)
 file(WRITE ${CPACK_PROJECT_CONFIG_FILE} [[
 if(CPACK_GENERATOR STREQUAL "DEB")
@@ -61,6 +69,11 @@ if(CPACK_GENERATOR STREQUAL "DEB")
     message(FATAL_ERROR "This tree installs the program in "
       "${CPACK_KERUBADO_INSTALL_PREFIX}/${CPACK_KERUBADO_INSTALL_BINDIR}; a Debian package "
       "wants ${CPACK_PACKAGING_INSTALL_PREFIX}/games. Use `cmake --workflow --preset package`.")
+  endif()
+  set(version "${CPACK_PACKAGE_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE}")
+  if(NOT CPACK_KERUBADO_CHANGELOG_HEAD MATCHES "^${CPACK_PACKAGE_NAME} \\(${version}\\) ")
+    message(FATAL_ERROR "data/changelog begins \"${CPACK_KERUBADO_CHANGELOG_HEAD}\"; "
+      "the package is ${version}: add an entry for it.")
   endif()
   if(CPACK_KERUBADO_SANITIZE)
     message(FATAL_ERROR "This tree is built with the sanitizers; use `cmake --workflow --preset package`.")
