@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QRawFont>
 #include <QStringList>
 #include <QTimerEvent>
 
@@ -25,6 +26,7 @@
 #pragma clang diagnostic pop
 #endif
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "colour_conversion.h"
@@ -45,18 +47,35 @@ const QStringList& TitleFamilies()
     return families;
 }
 
+// The face the system itself picks for Japanese sans-serif text, for when
+// none of the listed faces is installed. Empty if it has no face with kana.
+QString SystemJapaneseGothic()
+{
+    QFont query;
+    query.setFamilies(TitleFamilies());
+    query.setStyleHint(QFont::SansSerif);
+    const QRawFont face = QRawFont::fromFont(query, QFontDatabase::Japanese);
+    return face.isValid() && face.supportsCharacter(QChar(0x30B1)) ? face.familyName() : QString();
+}
+
 QFont JapaneseFont(int pixelSize, bool bold, bool underline)
 {
     QStringList families = TitleFamilies();
-    // Last resort: whatever face the system has that covers Japanese.
-    const QStringList installed = QFontDatabase::families(QFontDatabase::Japanese);
-    if (!installed.isEmpty()) {
-        families.append(installed.first());
+    // Last resort: the system's own Japanese gothic. The first Japanese face
+    // by name could as well be a Mincho or a monospace one.
+    if (std::none_of(families.begin(), families.end(), &QFontDatabase::hasFamily)) {
+        if (const QString gothic = SystemJapaneseGothic(); !gothic.isEmpty()) {
+            families.append(gothic);
+        }
     }
     QFont font;
     font.setFamilies(families);
+    // Where even that fails, the fallback for each glyph is a sans-serif one.
+    font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(pixelSize);
     font.setBold(bold);
+    // Never slanted, even where the desktop's own font is.
+    font.setItalic(false);
     font.setUnderline(underline);
     // Unhinted: before hinting a CJK face, FreeType's auto-hinter loads dozens
     // of reference glyphs and walks the whole character map, which leaves
@@ -64,6 +83,20 @@ QFont JapaneseFont(int pixelSize, bool bold, bool underline)
     // 1.5 MB of IPAPGothic). At 16 and 27 pixels the antialiased outlines
     // need no hinting.
     font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+// The score line and the prompt: Latin text in lines only 17 pixels high, so
+// a size in pixels, not points, keeps them whole whatever size the desktop's
+// default font is. 12 pixels is that default (9 points) at 96 dpi. Weight and
+// slant are fixed too: a bold or italic desktop font would widen the prompt.
+QFont StatusFont()
+{
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(12);
+    font.setWeight(QFont::Normal);
+    font.setStyle(QFont::StyleNormal);
     return font;
 }
 
@@ -193,6 +226,7 @@ void Form1::createPanel()
     picture2Inside_->setFocusPolicy(Qt::NoFocus);
 
     label4_ = MakeLabel(picture2Inside_, "Label4", QRect(8, 80, 193, 17), game::Black);
+    label4_->setFont(StatusFont());
     label3_ = MakeLabel(picture2Inside_, "Label3", QRect(8, 40, 193, 25), game::DarkRed);
     label3_->setFont(JapaneseFont(16, true, true));
     label2_ = MakeLabel(picture2Inside_, "Label2", QRect(0, 8, 209, 33), game::DarkGreen);
@@ -205,6 +239,7 @@ void Form1::createScoreAndBoundaryLines()
     // and the right end is cut off.
     label1_ = MakeLabel(this, "Label1", QRect(0, 0, 305, 17), game::White);
     FillBackground(label1_, game::Black);
+    label1_->setFont(StatusFont());
 
     line1_ = new QFrame(this);
     line1_->setObjectName(QStringLiteral("Line1"));

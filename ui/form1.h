@@ -45,14 +45,21 @@ public:
     [[nodiscard]] const PlayField& playField() const { return playField_; }
     [[nodiscard]] const StatusDisplay& statusDisplay() const { return status_; }
 
+    // The score line across the top: "0p", "120p".
     [[nodiscard]] QLabel* label1() const { return label1_; }
+    // The panel's title: "ケルバド", or "ゲームオーバー" after a game.
     [[nodiscard]] QLabel* label2() const { return label2_; }
+    // The panel's result line: the final score after a game, else empty.
     [[nodiscard]] QLabel* label3() const { return label3_; }
+    // The panel's prompt: "Press Enter Key To Start".
     [[nodiscard]] QLabel* label4() const { return label4_; }
+    // The start and game-over panel, shown while the game is halted.
     [[nodiscard]] QFrame* picture2() const { return picture2_; }
     // The inside of Picture2, inside its border: the three lines' parent.
     [[nodiscard]] QWidget* picture2Inside() const { return picture2Inside_; }
+    // The boundary line across the field, 100 pixels down.
     [[nodiscard]] QFrame* line1() const { return line1_; }
+    // Whether the 50 ms tick timer runs (always, from creation on).
     [[nodiscard]] bool timer1Active() const { return timer1_.isActive(); }
 
 protected:
@@ -77,14 +84,22 @@ private:
     PlayField playField_;
     StatusDisplay status_;
     std::unique_ptr<game::RandomSource> random_;
+    // Timer1: the tick timer, every 50 ms.
     QBasicTimer timer1_;
 
+    // Picture2: the start and game-over panel.
     QFrame* picture2_ = nullptr;
+    // Its inside, within the border; parent of Label2 to Label4.
     QWidget* picture2Inside_ = nullptr;
+    // Label4: the panel's prompt, "Press Enter Key To Start".
     QLabel* label4_ = nullptr;
+    // Label3: the panel's result line, the final score.
     QLabel* label3_ = nullptr;
+    // Label2: the panel's title, "ケルバド" or "ゲームオーバー".
     QLabel* label2_ = nullptr;
+    // Label1: the score line across the top.
     QLabel* label1_ = nullptr;
+    // Line1: the boundary line, 100 pixels down.
     QFrame* line1_ = nullptr;
 };
 
