@@ -1,16 +1,13 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# The real program: without a display, then in Xvfb (no window manager),
-# driven with xdotool and read back from screenshots. An idle player is shot
-# within seconds, so a check that finds the game over retries on a new game.
-#   e2e.sh KERUBADO        exits 77 (skipped) when an X tool is missing
+# The real program without a display, then in Xvfb (no window manager) driven
+# by xdotool and read from screenshots; 77 (skipped) without the X tools. An
+# idle player is shot within seconds: a check that sees the game end reruns.
 set -u
 GAME=${1:?usage: e2e.sh KERUBADO}
 for tool in Xvfb xdotool xprop xlogo /usr/bin/convert /usr/bin/import /usr/bin/python3; do
     command -v "$tool" >/dev/null || { echo "skipped: no $tool"; exit 77; }
 done
-/usr/bin/python3 -c 'import Xlib' 2>/dev/null || { echo "skipped: no python3-xlib"; exit 77; }
-export LC_ALL=C.UTF-8
 unset QT_QPA_PLATFORM
 W=$(mktemp -d)
 PIDS=()
@@ -20,8 +17,6 @@ fail() { echo "FAIL: $*"; grep -v qt.qpa.events "$W/err" 2>/dev/null | tail -5; 
 # Without a display: one line, status 1.
 out=$(env -u WAYLAND_DISPLAY -u DISPLAY timeout 20 "$GAME" 2>&1 >/dev/null)
 [[ $? == 1 && $out == 'kerubado: cannot open a display (DISPLAY is not set)' ]] || fail "no DISPLAY: $out"
-out=$(env -u WAYLAND_DISPLAY DISPLAY=:4093 timeout 20 "$GAME" 2>&1 >/dev/null)
-[[ $? == 1 && $out == 'kerubado: cannot open display ":4093"' ]] || fail "no server on :4093: $out"
 
 Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$W/display" 2>/dev/null &
 PIDS+=($!)
@@ -36,7 +31,6 @@ for _ in $(seq 100); do WID=$(window kerubado) && [[ -n $WID ]] && break; sleep 
 [[ -n $WID ]] || fail "no window within 20 s"
 focus() { timeout 5 xdotool windowfocus --sync "$1" || fail "cannot focus $1"; }
 focus "$WID"
-[[ $(xprop -id "$WID" _NET_WM_NAME) == '_NET_WM_NAME(UTF8_STRING) = "ケルバド　1.0.1."' ]] || fail "caption"
 xprop -id "$WID" WM_NORMAL_HINTS | grep -q 'maximum size: 300 by 400' || fail "size not fixed at 300 by 400"
 
 shot() { timeout 10 /usr/bin/import -window "$WID" "$W/s.png" || fail "screenshot"; }
@@ -46,7 +40,6 @@ player_x() { # the middle of the black run on the player's row
     /usr/bin/convert "$W/s.png" -crop 300x1+0+380 txt:- |
         awk -F'[,:]' '/#000000/ { if (!n++) a = $1; b = $1 } END { print n ? int((a + b) / 2) : -1 }'
 }
-releases() { grep -c XCB_KEY_RELEASE "$W/err"; }
 
 shot
 [[ $(px 10 50)$(px 299 10)$(px 10 100) == FFFFFF000000000000 ]] && panel_up || fail "start screen"
@@ -62,16 +55,11 @@ on_new_game() {
     done
     fail "$*: the game ended under every try"
 }
-still_at_start() { [[ $(player_x) == 155 ]]; }
-hold_left() { # with detectable auto-repeat, one release for the whole hold
-    local before=$(releases)
-    timeout 5 xdotool keydown Left; sleep 2.5; shot; timeout 5 xdotool keyup Left; sleep 0.3
-    [[ $(player_x) == 5 && $(($(releases) - before)) == 1 ]]
-}
-shots_above() { /usr/bin/convert "$W/s.png" -crop 7x260+152+105 txt:- | grep -c '#000000'; }
-hold_shift() {
-    timeout 5 xdotool keydown Shift_L; sleep 0.6; shot; timeout 5 xdotool keyup Shift_L
-    (($(shots_above) >= 9))
+shots_above() { /usr/bin/convert "$W/s.png" -crop 7x260+$(($1 - 3))+105 txt:- | grep -c '#000000'; }
+hold_left_and_shift() { # at x 5 it fires straight up; auto-repeat sends no releases
+    local before=$(grep -c XCB_KEY_RELEASE "$W/err")
+    timeout 5 xdotool keydown Left Shift_L; sleep 2.5; shot; timeout 5 xdotool keyup Left Shift_L; sleep 0.3
+    [[ $(player_x) == 5 && $(($(grep -c XCB_KEY_RELEASE "$W/err") - before)) == 2 ]] && (($(shots_above 5) >= 9))
 }
 xlogo -geometry 100x100+520+360 2>/dev/null &
 PIDS+=($!)
@@ -83,9 +71,7 @@ lose_focus_holding_right() { # the release goes elsewhere; the disc must stop an
     timeout 5 xdotool keyup Right; focus "$WID"
     ((x > 155)) && [[ $(player_x) == "$x" ]]
 }
-on_new_game still_at_start
-on_new_game hold_left
-on_new_game hold_shift
+on_new_game hold_left_and_shift
 on_new_game lose_focus_holding_right
 
 # A short storm of every key, all released, the last one Enter: memory stays
@@ -97,7 +83,7 @@ after=$(rss)
 ldd "$GAME" | grep -q libasan || ((after - before < 2048)) || fail "resident memory grew $before -> $after KiB"
 sleep 0.5
 shot
-panel_up || { [[ $(player_x) == 155 ]] && (($(shots_above) == 0)); } || fail "a key stuck after the storm"
+panel_up || { [[ $(player_x) == 155 ]] && (($(shots_above 155) == 0)); } || fail "a key stuck after the storm"
 
 grep -q -i wayland "$W/err" && fail "Qt looked for Wayland"
 /usr/bin/python3 - "$WID" <<'EOF' || fail "cannot send WM_DELETE_WINDOW"
