@@ -148,7 +148,8 @@ TEST_F(Rules, PlayerStopsAtItsLimitsAndItsShotTakesTheMoveMade)
         player 155 104 U D tick *3 => at: 155 107;   F tick => shot0: 155 369 0 -5 player;
         F U tick => shot0: 155 364 0 -7 player;      F D tick => shot0: 155 374 0 -3 player;
         F L tick => shot0: 145 369 -5 -5 player;     F R tick => shot0: 165 369 5 -5 player;
-        player 5 380 F L tick => shot0: 5 369 0 -5 player;  player 155 105 F U tick => shot0: 155 94 0 -5 player)");
+        player 5 380 F L tick => shot0: 5 369 0 -5 player;
+        player 155 105 F U tick => shot0: 155 94 0 -5 player)");
 }
 
 // Rolls Int(r * 50) 0-2 top, 3 left, 4 right (0.06F and 0.08F lie a hair below
