@@ -1,8 +1,7 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# The real program without a display, then in Xvfb (no window manager) driven
-# by xdotool and read from screenshots; 77 (skipped) without the X tools. An
-# idle player is shot within seconds: a check that sees the game end reruns.
+# The real program with no display, then in Xvfb (no window manager) driven by xdotool;
+# 77 without the X tools. An idle player is shot in seconds: a check that sees it reruns.
 set -u
 GAME=${1:?usage: e2e.sh KERUBADO}
 for tool in Xvfb xdotool xprop xlogo /usr/bin/convert /usr/bin/import /usr/bin/python3; do

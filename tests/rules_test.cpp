@@ -152,9 +152,8 @@ TEST_F(Rules, PlayerStopsAtItsLimitsAndItsShotTakesTheMoveMade)
         player 155 105 F U tick => shot0: 155 94 0 -5 player)");
 }
 
-// Rolls Int(r * 50) 0-2 top, 3 left, 4 right (0.06F and 0.08F lie a hair below
-// those bounds); from the right dx rounds down, -6 for a half. An enemy fires
-// on a fire roll below a quarter, from below its new place, drawing r1 r2 then.
+// Rolls Int(r * 50) 0-2 top, 3 left, 4 right (0.06F, 0.08F lie a hair below);
+// from the right dx rounds down. An enemy fires on a roll below a quarter.
 TEST_F(Rules, EachEntryKindAtTheEndsOfItsDrawsAndEnemyFire)
 {
     Check(R"(
@@ -185,8 +184,7 @@ TEST_F(Rules, PoolsFillTheLowestFreeSlotDropWhenFullAndResetKeepsStaleSlots)
                shot200: idle 11 22 3 -4 player enemy20: idle 33 44 -5 6)");
 }
 
-// Only from strictly inside 0 < x < 300, 0 < y < 400 does anything move: next
-// to an edge it steps out, drawn there once; on the edge it goes, undrawn.
+// Only inside 0 < x < 300, 0 < y < 400 does anything move, so it goes undrawn.
 TEST_F(Rules, LiveAreaIsTestedBeforeTheMove)
 {
     Check(R"(
@@ -223,8 +221,7 @@ TEST_F(Rules, EachKillScoresTenButAnEnemyShotScoresNothing)
           "score 20 enemy 300 100 0 0 enemy 305 95 0 0 enemy 308 100 0 0 enemy 297 105 0 0", "shots");
 }
 
-// Rows: everything at once; a game over at shot 1 of 3 (shot 2 left alone,
-// the frame still finished); a halted tick, which does nothing at all.
+// Everything at once; a game over at shot 1 of 3, the frame still finished; halted.
 TEST_F(Rules, ATickKeepsItsOrderFinishesAfterAGameOverAndDoesNothingHalted)
 {
     Check(R"(

@@ -141,6 +141,12 @@ TEST_F(Window, ShowsTheStartPanelThenEachFrameUnscaledAndTheScoreThenTheGameOver
         154, 21,  156, 21,  157, 21,  155, 19,  155, 20,  155, 22,  155, 23,  155, 367, 155, 368, 155,
         370, 155, 371, 148, 380, 149, 380, 161, 380, 162, 380, 155, 373, 155, 374, 155, 386, 155, 387};
     EXPECT_EQ(Probe(form.grab().toImage(), places), "KKWWKKWWWWWWLLWWWWWWWWWWWWWWWWWWWWWWWW");
+    const auto lines = [this] { // the score line, then the panel's title, result and prompt
+        const QStringList texts{form.label1()->text(), form.label2()->text(), form.label3()->text(),
+                                form.label4()->text()};
+        return texts.join(u'|').toStdU32String();
+    };
+    EXPECT_EQ(lines(), U"0p|ケルバド||Press Enter Key To Start");
     EXPECT_TRUE(key(QEvent::KeyPress, Qt::Key_Return));
     key(QEvent::KeyPress, Qt::Key_Shift);
     // From the top at x 155, 6 down a tick, firing once, straight down 8 a tick from y 13: the
@@ -154,9 +160,7 @@ TEST_F(Window, ShowsTheStartPanelThenEachFrameUnscaledAndTheScoreThenTheGameOver
         form.Timer1_Timer();
         EXPECT_EQ(form.label1()->text().toStdString(), tick >= 34 && tick < 46 ? "10p" : "0p") << tick;
     }
-    // The panel shows the score, in front of the last frame.
-    const QStringList lines{form.label2()->text(), form.label3()->text(), form.label4()->text()};
-    EXPECT_EQ(lines.join(u'|').toStdU32String(), U"ゲームオーバー|10\u3000ポイント|Press Enter Key To Start");
+    EXPECT_EQ(lines(), U"0p|ゲームオーバー|10\u3000ポイント|Press Enter Key To Start");
     EXPECT_EQ(Probe(form.grab().toImage(), {60, 190, 246, 123, 155, 380, 20, 300}), "LLKC");
     EXPECT_TRUE(key(QEvent::KeyPress, Qt::Key_Enter));
     EXPECT_FALSE(form.state().halted);
