@@ -17,8 +17,7 @@
 
 namespace game {
 
-template <std::signed_integral T>
-class Checked {
+template <std::signed_integral T> class Checked {
 public:
     constexpr Checked() = default;
     // Implicit on purpose, so that rules read as written: `playerX > 5`.
@@ -61,8 +60,7 @@ public:
     friend constexpr auto operator<=>(Checked, Checked) = default;
 
 private:
-    template <std::integral U>
-    static constexpr T narrow(U v)
+    template <std::integral U> static constexpr T narrow(U v)
     {
         if (!std::in_range<T>(v)) {
             RaiseFault("arithmetic overflow: value out of range");
@@ -77,8 +75,7 @@ using Integer = Checked<std::int16_t>;
 using Long = Checked<std::int32_t>;
 
 // |v|, itself checked: the magnitude of the smallest value does not fit.
-template <std::signed_integral T>
-constexpr Checked<T> Abs(Checked<T> v)
+template <std::signed_integral T> constexpr Checked<T> Abs(Checked<T> v)
 {
     return v < Checked<T>(0) ? Checked<T>(0) - v : v;
 }

@@ -16,8 +16,17 @@ inline constexpr Colour LightBlue = 0xFFC0C0; // the start / game-over panel
 inline constexpr Colour DarkRed = 0x0000C0;   // the result line
 inline constexpr Colour DarkGreen = 0x008000; // the title line
 
-constexpr int RedOf(Colour c) { return static_cast<int>(c & 0xFFU); }
-constexpr int GreenOf(Colour c) { return static_cast<int>((c >> 8U) & 0xFFU); }
-constexpr int BlueOf(Colour c) { return static_cast<int>((c >> 16U) & 0xFFU); }
+constexpr int RedOf(Colour c)
+{
+    return static_cast<int>(c & 0xFFU);
+}
+constexpr int GreenOf(Colour c)
+{
+    return static_cast<int>((c >> 8U) & 0xFFU);
+}
+constexpr int BlueOf(Colour c)
+{
+    return static_cast<int>((c >> 16U) & 0xFFU);
+}
 
 } // namespace game

@@ -15,7 +15,10 @@ std::uint64_t SplitMix(std::uint64_t& x)
     return z ^ (z >> 31U);
 }
 
-constexpr std::uint32_t Rotl(std::uint32_t x, unsigned k) { return (x << k) | (x >> (32U - k)); }
+constexpr std::uint32_t Rotl(std::uint32_t x, unsigned k)
+{
+    return (x << k) | (x >> (32U - k));
+}
 
 } // namespace
 

@@ -24,8 +24,7 @@ void ResetGame(GameState& state)
 
 namespace {
 
-template <typename Pool>
-auto FirstFreeSlot(Pool& pool)
+template <typename Pool> auto FirstFreeSlot(Pool& pool)
 {
     return std::find_if(pool.begin(), pool.end(), [](const auto& slot) { return !slot.active; });
 }

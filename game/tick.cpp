@@ -12,7 +12,10 @@ bool InLiveArea(Integer x, Integer y)
 }
 
 // Int(r * n) for a fresh random number r.
-Integer Roll(RandomSource& random, int n) { return Int(static_cast<double>(random.next()) * n); }
+Integer Roll(RandomSource& random, int n)
+{
+    return Int(static_cast<double>(random.next()) * n);
+}
 
 Integer HorizontalDirection(const GameState& s)
 {
