@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "fakes.h"
 #include "form1.h"
 #include "play_field.h"
-#include "random.h"
 #include "state.h"
 #include "status_display.h"
 #include "tick.h"
@@ -55,13 +55,6 @@ void* realloc(void* ptr, std::size_t size) noexcept
 }
 
 namespace {
-
-// Always 0.99: no enemy spawns (roll 49 of 50) and none fires (roll 3 of 4).
-class SteadyRandom final : public game::RandomSource {
-public:
-    void reseed() override {}
-    float next() override { return 0.99F; }
-};
 
 // Every slot of both pools live and standing still, apart enough that nothing
 // is ever hit: each tick moves, draws and hit-tests all 21 enemies and 201
@@ -101,7 +94,8 @@ void BM_FullTick(benchmark::State& state)
 {
     ui::PlayField field;
     ui::StatusDisplay status;
-    SteadyRandom random;
+    test::Fakes random; // with nothing scripted: no enemy spawns and none fires
+    random.quiet = true;
     field.setBackColour(game::PaleCyan);
     game::GameState game = FullPools();
     // The first ticks make the play field's two frame buffers; from then on

@@ -24,12 +24,13 @@ struct Fakes final : game::Canvas, game::Status, game::RandomSource {
 
     void add(std::string call, std::initializer_list<double> numbers = {})
     {
+        if (quiet) {
+            return;
+        }
         for (const double v : numbers) {
-            call += quiet ? "" : " " + std::to_string(static_cast<long long>(v));
+            call.append(" ").append(std::to_string(static_cast<long long>(v)));
         }
-        if (!quiet) {
-            calls.push_back(std::move(call));
-        }
+        calls.push_back(std::move(call));
     }
     void setBackColour(game::Colour c) override { add("back", {double(c)}); }
     void clear() override { add("clear"); }
