@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The play field by its pixels, the status texts, the window run headless.
 #include <QApplication>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QScreen>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "fakes.h"
@@ -33,24 +36,23 @@ TEST(PlayField, DrawsLikeQPainterAtEveryEdgeAndPresentKeepsASnapshot)
     for (const bool rimGiven : {true, false}) {
         for (const int x : xs) {
             for (const int y : ys) {
-                field.clear();
-                QImage reference = field.image().copy();
+                field.clear(); // of the disc before, and only that
+                QImage reference(300, 400, QImage::Format_RGB32);
+                reference.fill(Qt::white);
                 rimGiven ? field.drawCircle(x, y, 5, game::Red) : field.drawCircle(x, y, 5);
                 field.drawPoint(x, y, game::Black);
                 QPainter painter(&reference);
                 ui::PaintReferenceDisc(painter, x, y, 5, qRgb(rimGiven ? 255 : 0, 0, 0), qRgb(255, 0, 0));
                 ui::PaintReferenceDot(painter, x, y, qRgb(0, 0, 0));
                 painter.end();
-                ASSERT_EQ(field.image(), reference) << x << "," << y << " rim given " << rimGiven;
+                field.present();
+                ASSERT_EQ(field.presentedFrame(), reference) << x << "," << y << " rim given " << rimGiven;
             }
         }
     }
-    for (const int y : {200, 300}) { // drawing after a present: the frame before it in use, then spare
-        field.present();
-        const QImage shown = field.image().copy();
-        field.drawCircle(150, y, 5);
-        EXPECT_EQ(field.presentedFrame(), shown) << y;
-    }
+    const QImage shown = field.image().copy(); // drawing after a present leaves the frame
+    field.drawCircle(150, 200, 5);
+    EXPECT_EQ(field.presentedFrame(), shown);
     EXPECT_EQ(Probe(field.image(), {143, 200, 144, 200, 146, 200, 147, 200, 153, 200, 154, 200, 156,
                                     200, 157, 200, 150, 193, 150, 194, 150, 196, 150, 197, 144, 194}),
               "WKKRRKKWWKKRW"); // on white, a black rim 3 wide round the red fill, 13 across and round
@@ -94,13 +96,12 @@ TEST_F(Window, KeysHoldTheirFlagsThroughAutoRepeatUntilReleasedOrTheKeyboardIsLo
     }
 }
 
-TEST_F(Window, IsAFixedCaptionedWindowTickingEvery50MsWithPlacedColouredControls)
+TEST_F(Window, IsAFixedCaptionedWindowWithPlacedColouredControls)
 {
     EXPECT_EQ(form.windowTitle().toStdU32String(), U"ケルバド\u30001.0.1.");
     EXPECT_EQ(std::pair(form.minimumSize(), form.maximumSize()), std::pair(QSize(300, 400), QSize(300, 400)));
     EXPECT_TRUE(form.windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-    EXPECT_EQ(std::pair(ui::Form1::TimerIntervalMs, form.timer1Active()), std::pair(50, true));
     EXPECT_EQ(form.windowIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}}));
     // Where the lines sit, the panel's on its inside, and the text's or the background's colour.
     QWidget* const inside = form.picture2Inside();
@@ -131,7 +132,7 @@ TEST_F(Window, IsAFixedCaptionedWindowTickingEvery50MsWithPlacedColouredControls
     }
 }
 
-TEST_F(Window, ShowsTheStartPanelThenEachFrameUnscaledAndTheScoreThenTheGameOverPanel)
+TEST_F(Window, ShowsTheStartPanelThenEachFrameAndTheScoreThenTheGameOverPanelTickingOnlyInBetween)
 {
     // The score bar's corners and the row below; the boundary line (row 100) and the rows either side; the
     // open field; the panel clear of its texts, and just outside it; once running, the shots, the player.
@@ -147,7 +148,9 @@ TEST_F(Window, ShowsTheStartPanelThenEachFrameUnscaledAndTheScoreThenTheGameOver
         return texts.join(u'|').toStdU32String();
     };
     EXPECT_EQ(lines(), U"0p|ケルバド||Press Enter Key To Start");
+    EXPECT_FALSE(form.timer1Active()) << "halted: the timer sleeps";
     EXPECT_TRUE(key(QEvent::KeyPress, Qt::Key_Return));
+    EXPECT_TRUE(form.timer1Active());
     key(QEvent::KeyPress, Qt::Key_Shift);
     // From the top at x 155, 6 down a tick, firing once, straight down 8 a tick from y 13: the
     // player's first shot, 5 up a tick from y 369, meets it on tick 34, its shot the player on tick 46.
@@ -161,10 +164,50 @@ TEST_F(Window, ShowsTheStartPanelThenEachFrameUnscaledAndTheScoreThenTheGameOver
         EXPECT_EQ(form.label1()->text().toStdString(), tick >= 34 && tick < 46 ? "10p" : "0p") << tick;
     }
     EXPECT_EQ(lines(), U"0p|ゲームオーバー|10\u3000ポイント|Press Enter Key To Start");
+    EXPECT_FALSE(form.timer1Active());
     EXPECT_EQ(Probe(form.grab().toImage(), {60, 190, 246, 123, 155, 380, 20, 300}), "LLKC");
     EXPECT_TRUE(key(QEvent::KeyPress, Qt::Key_Enter));
     EXPECT_FALSE(form.state().halted);
     EXPECT_FALSE(form.picture2()->isVisibleTo(&form));
+}
+
+// A long game, kills and game overs included: after every tick the window's
+// backing store holds the presented frame wherever no control covers it.
+TEST(Damage, TheWindowAlwaysHoldsThePresentedFrame)
+{
+    ui::Form1 form{std::make_unique<game::ClockSeededRandom>([]() noexcept -> std::uint64_t { return 7; })};
+    form.show();
+    const auto settle = [] { // the window's own timer sleeps while halted
+        QEventLoop wait;
+        QTimer::singleShot(20, &wait, &QEventLoop::quit);
+        wait.exec();
+    };
+    settle();
+    const auto press = [&form](int key) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(&form, &event);
+    };
+    press(Qt::Key_Shift);
+    int kills = 0, gameOvers = 0;
+    for (int tick = 0; tick < 600; ++tick) {
+        gameOvers += form.state().halted ? 1 : 0;
+        press(form.state().halted ? Qt::Key_Return : tick % 40 < 20 ? Qt::Key_Left : Qt::Key_Right);
+        const game::Long score = form.state().score;
+        form.Timer1_Timer();
+        kills += form.state().score > score ? 1 : 0;
+        form.state().halted ? settle() : QCoreApplication::sendPostedEvents(); // the repaint, not a tick
+        const QImage shown =
+            form.screen()->grabWindow(form.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        QImage frame = form.playField().presentedFrame().copy();
+        for (const QWidget* control :
+             std::initializer_list<QWidget*>{form.label1(), form.line1(), form.picture2()}) {
+            if (control->isVisible()) {
+                QPainter(&frame).drawImage(control->geometry(), shown, control->geometry());
+            }
+        }
+        ASSERT_EQ(shown.copy(0, 0, 300, 400), frame) << tick;
+    }
+    EXPECT_TRUE(kills > 0 && gameOvers > 1) << kills << " kills, " << gameOvers << " game overs";
 }
 
 } // namespace

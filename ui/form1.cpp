@@ -8,8 +8,10 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QRawFont>
+#include <QRegion>
 #include <QStringList>
 #include <QTimerEvent>
 
@@ -188,14 +190,10 @@ Form1::Form1(std::unique_ptr<game::RandomSource> random, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     createControls();
     connectStatus();
-    // The score line is opaque and covers the frame's top rows for good, so a
-    // new frame repaints only the window below it; the score line's text is
-    // redrawn when the score changes, not with every frame.
-    const QRect frameShown = rect().adjusted(0, label1_->geometry().bottom() + 1, 0, 0);
-    connect(&playField_, &PlayField::presented, this, [this, frameShown] { update(frameShown); });
+    connect(&playField_, &PlayField::presented, this, &Form1::repaintPresentedDamage);
     EnableDetectableAutoRepeat();
-    timer1_.start(TimerIntervalMs, Qt::PreciseTimer, this);
     Form_Load();
+    followHalted();
 }
 
 Form1::~Form1() = default;
@@ -276,6 +274,40 @@ void Form1::Form_Load()
 void Form1::Timer1_Timer()
 {
     game::Tick(state_, playField_, status_, *random_);
+    followHalted();
+}
+
+// A halted tick does nothing, so the timer sleeps while the game is halted
+// and a game left at its panel costs no wakeups. Started again by the Enter
+// that starts a game, its first tick comes one interval after that Enter.
+void Form1::followHalted()
+{
+    if (state_.halted) {
+        timer1_.stop();
+    } else if (!timer1_.isActive()) {
+        timer1_.start(TimerIntervalMs, Qt::PreciseTimer, this);
+    }
+}
+
+// Only what the new frame changed is repainted, so only that goes to the
+// window system. The score line is opaque and covers the frame's top rows for
+// good, so nothing above its bottom edge is repainted for a frame; its text
+// is redrawn when the score changes.
+void Form1::repaintPresentedDamage()
+{
+    const QRect frameShown(0, label1_->geometry().bottom() + 1, game::FieldWidth.value(),
+                           game::FieldHeight.value() - label1_->geometry().bottom() - 1);
+    damageRects_.clear();
+    playField_.presentedDamage().forEachRect([this, &frameShown](const QRect& box) {
+        if (const QRect shown = box & frameShown; !shown.isEmpty()) {
+            damageRects_.push_back(shown);
+        }
+    });
+    // The rectangles are already banded as a region keeps them; building it
+    // by uniting them one by one would split them again and cost far more.
+    QRegion region;
+    region.setRects(damageRects_.data(), static_cast<int>(damageRects_.size()));
+    update(region);
 }
 
 void Form1::timerEvent(QTimerEvent* event)
@@ -287,17 +319,31 @@ void Form1::timerEvent(QTimerEvent* event)
     }
 }
 
-void Form1::paintEvent(QPaintEvent* /*event*/)
+// Every pixel asked for is painted: the last frame, white before the first,
+// and black wherever a window manager made the window larger than the field.
+// Black, because the score line runs 5 pixels past the field's right edge,
+// and against black its cut-off end does not show.
+void Form1::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     // The frame is shown pixel for pixel; a high-DPI screen gets whole
     // pixels enlarged, never blurred.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const QRect field(0, 0, game::FieldWidth.value(), game::FieldHeight.value());
     const QImage& frame = playField_.presentedFrame();
-    if (frame.isNull()) {
-        painter.fillRect(rect(), ToQColor(game::White));
-    } else {
-        painter.drawImage(QPoint(0, 0), frame);
+    // Box by box: one drawImage under a clip of many rectangles costs more.
+    for (const QRect& box : event->region()) {
+        const QRect shown = box & field;
+        if (frame.isNull()) {
+            painter.fillRect(shown, ToQColor(game::White));
+        } else if (!shown.isEmpty()) {
+            painter.drawImage(shown, frame, shown);
+        }
+        if (!field.contains(box)) {
+            for (const QRect& beyond : QRegion(box).subtracted(field)) {
+                painter.fillRect(beyond, ToQColor(game::Black));
+            }
+        }
     }
 }
 
@@ -331,6 +377,7 @@ void Form1::keyReleaseEvent(QKeyEvent* event)
 void Form1::Form_KeyDown(int code)
 {
     game::KeyDown(state_, status_, static_cast<std::int16_t>(code));
+    followHalted();
 }
 
 void Form1::Form_KeyUp(int code)

@@ -6,6 +6,7 @@
 #include <QBasicTimer>
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 #include "play_field.h"
 #include "random.h"
@@ -59,7 +60,7 @@ public:
     [[nodiscard]] QWidget* picture2Inside() const { return picture2Inside_; }
     // The boundary line across the field, 100 pixels down.
     [[nodiscard]] QFrame* line1() const { return line1_; }
-    // Whether the 50 ms tick timer runs (always, from creation on).
+    // Whether the 50 ms tick timer runs: while a game runs, not while halted.
     [[nodiscard]] bool timer1Active() const { return timer1_.isActive(); }
 
 protected:
@@ -79,13 +80,17 @@ private:
     void Form_KeyDown(int code);
     void Form_KeyUp(int code);
     void Form_LostKeyboard();
+    void followHalted();
+    void repaintPresentedDamage();
 
     game::GameState state_{};
     PlayField playField_;
     StatusDisplay status_;
     std::unique_ptr<game::RandomSource> random_;
-    // Timer1: the tick timer, every 50 ms.
+    // Timer1: the tick timer, every 50 ms while a game runs.
     QBasicTimer timer1_;
+    // The rectangles of the last repaint, kept for their capacity.
+    std::vector<QRect> damageRects_;
 
     // Picture2: the start and game-over panel.
     QFrame* picture2_ = nullptr;

@@ -9,8 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <cstring>
-#include <utility>
 
 #include "colour_conversion.h"
 #include "fault.h"
@@ -108,7 +106,7 @@ std::vector<PlayField::StampSpan> PlayField::captureDisc(double radius)
 
 PlayField::PlayField(QObject* parent)
     : QObject(parent), image_(Width, Height, ImageFormat), backColour_(ToQRgb(game::White)),
-      fillColour_(ToQRgb(game::Black)), discStamp_(captureDisc(StampRadius))
+      fillColour_(ToQRgb(game::Black)), clearedColour_(backColour_), discStamp_(captureDisc(StampRadius))
 {
     if (image_.isNull()) {
         game::RaiseFault("the play field's image could not be created");
@@ -121,6 +119,10 @@ PlayField::PlayField(QObject* parent)
     }
     // A new QImage holds whatever the allocator left there.
     image_.fill(backColour_);
+    changedSincePresent_.addAll();
+    for (const auto& span : discStamp_) {
+        discStampBox_ |= QRect(span.dx0, span.dy, span.dx1 - span.dx0, 1);
+    }
 }
 
 void PlayField::setBackColour(game::Colour colour)
@@ -128,13 +130,23 @@ void PlayField::setBackColour(game::Colour colour)
     backColour_ = ToQRgb(colour);
 }
 
+// Outside what was drawn since the last clear, the image already has the
+// back colour, unless that has changed since: then everything is refilled.
+// Either way a clear costs what the last frame drew, not the whole field.
 void PlayField::clear()
 {
-    makeImageOwn(false);
-    // Qt's own fill picks the widest stores the processor has at run time; a
-    // plain loop over 32-bit pixels, built for the baseline instruction set,
-    // takes nearly twice as long (bench/field_bench).
-    image_.fill(backColour_);
+    if (backColour_ != clearedColour_) {
+        drawn_.addAll();
+        clearedColour_ = backColour_;
+    }
+    changedSincePresent_ |= drawn_;
+    QRgb* const pixels = this->pixels();
+    drawn_.forEachRect([this, pixels](const QRect& box) {
+        for (int y = box.top(); y <= box.bottom(); ++y) {
+            FillRow(pixels, y, box.left(), box.right() + 1, backColour_);
+        }
+    });
+    drawn_.reset();
 }
 
 void PlayField::setFillColour(game::Colour colour)
@@ -168,13 +180,18 @@ void PlayField::drawDisc(double x, double y, double radius, QRgb outline)
     if (!discStamp_.empty() && radius == StampRadius && x == std::floor(x) && y == std::floor(y)) {
         const int cx = static_cast<int>(x);
         const int cy = static_cast<int>(y);
-        QRgb* pixels = writablePixels();
+        touch(discStampBox_.translated(cx, cy));
+        QRgb* const pixels = this->pixels();
         for (const auto& span : discStamp_) {
             FillRow(pixels, cy + span.dy, cx + span.dx0, cx + span.dx1, span.outline ? outline : fillColour_);
         }
         return;
     }
-    makeImageOwn(true);
+    // Everything within that reach, rounded outwards and kept to the field
+    // (a huge radius must not overflow an int).
+    const auto pixel = [](double v, int size) { return static_cast<int>(std::clamp(v, -1.0, size + 1.0)); };
+    touch(QRect(QPoint(pixel(std::floor(x - reach), Width), pixel(std::floor(y - reach), Height)),
+                QPoint(pixel(std::ceil(x + reach), Width), pixel(std::ceil(y + reach), Height))));
     QPainter painter(&image_);
     if (!painter.isActive()) {
         game::RaiseFault("QPainter refused to draw on the play field");
@@ -198,75 +215,47 @@ void PlayField::drawPoint(double x, double y, game::Colour colour)
     const int left = static_cast<int>(std::floor(x - 0.5));
     const int top = static_cast<int>(std::floor(y - 0.5));
     const QRgb rgb = ToQRgb(colour);
-    QRgb* pixels = writablePixels();
+    touch(QRect(left, top, LineWidth, LineWidth));
+    QRgb* const pixels = this->pixels();
     for (int row = top; row < top + LineWidth; ++row) {
         FillRow(pixels, row, left, left + LineWidth, rgb);
     }
 }
 
-QRgb* PlayField::writablePixels()
+void PlayField::touch(QRect box)
 {
-    makeImageOwn(true);
+    drawn_.add(box);
+    changedSincePresent_.add(box);
+}
+
+QRgb* PlayField::pixels()
+{
     // bits() rather than a pointer kept from construction: should anyone else
     // still hold a copy of image(), it detaches instead of drawing into theirs.
     return reinterpret_cast<QRgb*>(image_.bits());
 }
 
-// After a present the image and the presented frame are one buffer; the first
-// drawing after that must not show in the frame. A clear (keepContent false)
-// overwrites every pixel anyway, so it simply moves to the spare buffer, the
-// frame presented before last, and nothing is copied: a running tick costs
-// one fill of the image and no copy at all. Drawing on a presented image
-// without clearing it first keeps the image's buffer and gives the presented
-// frame its own copy instead, so a frame presented after it lands in the same
-// buffer as the one before.
-void PlayField::makeImageOwn(bool keepContent)
+// The presented frame is a buffer of its own, kept up to date by copying only
+// what changed since the last present.
+void PlayField::present()
 {
-    if (image_.isDetached()) {
-        return;
-    }
-    const bool sharedWithFrame = !presented_.isNull() && presented_.constBits() == image_.constBits();
-    const bool spareFree = !spare_.isNull() && spare_.isDetached();
-    if (!keepContent) {
-        if (spareFree) {
-            image_.swap(spare_);
-        } else {
-            image_ = QImage(Width, Height, ImageFormat);
-            if (image_.isNull()) {
-                game::RaiseFault("the play field's image could not be created");
-            }
-        }
-        spare_ = QImage();
-        return;
-    }
-    if (!sharedWithFrame) {
-        return; // someone else holds a copy of the image: bits() detaches
-    }
-    if (spareFree) {
-        presented_.swap(spare_);
-        std::memcpy(presented_.bits(), image_.constBits(), static_cast<std::size_t>(image_.sizeInBytes()));
-        spare_ = QImage();
-    } else {
+    if (presented_.isNull()) {
         presented_ = image_.copy();
         if (presented_.isNull()) {
             game::RaiseFault("the presented frame could not be created");
         }
+    } else {
+        const QRgb* const from = reinterpret_cast<const QRgb*>(image_.constBits());
+        QRgb* const to = reinterpret_cast<QRgb*>(presented_.bits());
+        changedSincePresent_.forEachRect([from, to](const QRect& box) {
+            for (int y = box.top(); y <= box.bottom(); ++y) {
+                const std::ptrdiff_t row = static_cast<std::ptrdiff_t>(y) * Width;
+                std::copy(from + row + box.left(), from + row + box.right() + 1, to + row + box.left());
+            }
+        });
     }
-}
-
-void PlayField::present()
-{
-    // Two presents with no drawing between them show the same frame.
-    if (!presented_.isNull() && presented_.constBits() == image_.constBits()) {
-        emit presented();
-        return;
-    }
-    // The presented frame becomes a second reference to the image (a copy
-    // that shares the buffer until the next drawing, see makeImageOwn), and
-    // the frame it replaces is kept as the spare buffer. If the window still
-    // holds a copy of that frame, the spare is not free and the next clear
-    // takes a new buffer, so that copy keeps showing what it showed.
-    spare_ = std::exchange(presented_, image_);
+    presentedDamage_ = changedSincePresent_;
+    changedSincePresent_.reset();
     emit presented();
 }
 
@@ -278,6 +267,11 @@ const QImage& PlayField::image() const
 const QImage& PlayField::presentedFrame() const
 {
     return presented_;
+}
+
+const Damage& PlayField::presentedDamage() const
+{
+    return presentedDamage_;
 }
 
 bool PlayField::hasDiscStamp() const

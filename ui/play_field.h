@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The off-screen play field: a 300 x 400 image that every running tick draws
-// one whole frame on, and the frame last presented to the window.
+// one whole frame on, the frame last presented to the window, and which
+// pixels that present changed.
 #pragma once
 
 #include <QImage>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "canvas.h"
+#include "damage.h"
 
 class QPainter;
 
@@ -19,8 +21,8 @@ class PlayField final : public QObject, public game::Canvas {
     Q_OBJECT
 
 public:
-    static constexpr int Width = 300;
-    static constexpr int Height = 400;
+    static constexpr int Width = game::FieldWidth.value();
+    static constexpr int Height = game::FieldHeight.value();
     // 32 bits a pixel with the top byte unused: the same 24 bits of colour as
     // a packed 3-byte image, but every pixel is one aligned word, and it is
     // the format the window's raster backing store already uses, so painting a
@@ -44,6 +46,9 @@ public:
     [[nodiscard]] const QImage& image() const;
     // The frame handed over by the last present; a null image before the first.
     [[nodiscard]] const QImage& presentedFrame() const;
+    // Every pixel in which the last present's frame may differ from the one
+    // presented before it; the whole field for the first.
+    [[nodiscard]] const Damage& presentedDamage() const;
 
     // Whether the game's own discs (radius 5, whole-number centres) are copied
     // from the shape captured from QPainter at construction rather than
@@ -67,17 +72,22 @@ private:
     static std::vector<StampSpan> captureDisc(double radius);
 
     void drawDisc(double x, double y, double radius, QRgb outline);
-    void makeImageOwn(bool keepContent);
-    QRgb* writablePixels();
+    // Pixels are about to change within `box`.
+    void touch(QRect box);
+    QRgb* pixels();
 
     QImage image_;
     QImage presented_;
-    // The buffer of the frame presented before the last one, reused by the
-    // next clear; null while it is in use or still held by someone else.
-    QImage spare_;
     QRgb backColour_;
     QRgb fillColour_;
+    // The colour the image was last cleared with; outside `drawn_` every
+    // pixel still has it, so a clear in the same colour need only refill that.
+    QRgb clearedColour_;
+    Damage drawn_; // drawn on since the last clear
+    Damage changedSincePresent_;
+    Damage presentedDamage_;
     std::vector<StampSpan> discStamp_;
+    QRect discStampBox_; // the stamp's extent around its centre pixel
 };
 
 // The QPainter rendering of a disc and a dot: what the play field draws for
