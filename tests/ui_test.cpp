@@ -33,20 +33,23 @@ TEST(PlayField, DrawsLikeQPainterAtEveryEdgeAndPresentKeepsASnapshot)
     // From wholly outside to wholly inside at both ends of each axis, and the middle; a dot on each centre.
     const int xs[] = {-7, -6, -4, -1, 0, 3, 6, 7, 150, 292, 293, 296, 299, 300, 303, 305, 306};
     const int ys[] = {-7, -6, -4, -1, 0, 3, 6, 7, 200, 392, 393, 396, 399, 400, 403, 405, 406};
-    for (const bool rimGiven : {true, false}) {
+    for (const int rim : {255, 0, -1}) { // a red rim, the black one, no disc at all
         for (const int x : xs) {
             for (const int y : ys) {
                 field.clear(); // of the disc before, and only that
                 QImage reference(300, 400, QImage::Format_RGB32);
                 reference.fill(Qt::white);
-                rimGiven ? field.drawCircle(x, y, 5, game::Red) : field.drawCircle(x, y, 5);
+                rim > 0    ? field.drawCircle(x, y, 5, game::Red)
+                : rim == 0 ? field.drawCircle(x, y, 5)
+                           : void();
                 field.drawPoint(x, y, game::Black);
                 QPainter painter(&reference);
-                ui::PaintReferenceDisc(painter, x, y, 5, qRgb(rimGiven ? 255 : 0, 0, 0), qRgb(255, 0, 0));
+                rim >= 0 ? ui::PaintReferenceDisc(painter, x, y, 5, qRgb(rim, 0, 0), qRgb(255, 0, 0))
+                         : void();
                 ui::PaintReferenceDot(painter, x, y, qRgb(0, 0, 0));
                 painter.end();
                 field.present();
-                ASSERT_EQ(field.presentedFrame(), reference) << x << "," << y << " rim given " << rimGiven;
+                ASSERT_EQ(field.presentedFrame(), reference) << x << "," << y << " rim " << rim;
             }
         }
     }
