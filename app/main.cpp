@@ -5,17 +5,24 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QScreen>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "form1.h"
 
@@ -125,6 +132,105 @@ std::string DisplayProblem(std::span<char*> args, xcb_connection_t*& probe)
     return {};
 }
 
+// Where Qt's own platform could not be created. Set while it is being tried.
+struct PlatformAttempt {
+    std::string platform;     // as the user named it; empty for Qt's choice
+    QStringList heldMessages; // Qt's warnings meanwhile, shown only if it works
+};
+
+PlatformAttempt*& CurrentAttempt()
+{
+    static PlatformAttempt* attempt = nullptr;
+    return attempt;
+}
+
+// Whether Qt's Wayland platform plugin is where Qt looks for plugins.
+bool HasWaylandPlugin()
+{
+    QStringList folders = QCoreApplication::libraryPaths();
+    for (QString& folder : folders) {
+        folder += QStringLiteral("/platforms");
+    }
+    folders << qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH");
+    return std::any_of(folders.begin(), folders.end(), [](const QString& folder) {
+        return !folder.isEmpty() &&
+               !QDir(folder).entryList({QStringLiteral("libqwayland-*.so")}, QDir::Files).isEmpty();
+    });
+}
+
+// In a Wayland session without X, what Qt would fail on (in several lines
+// and a core dump), where that can be told beforehand; empty otherwise.
+std::string WaylandProblem()
+{
+    const QString name = qEnvironmentVariable("WAYLAND_DISPLAY");
+    const QString socket =
+        QDir::isAbsolutePath(name) ? name : qEnvironmentVariable("XDG_RUNTIME_DIR") + u'/' + name;
+    if (!QFileInfo::exists(socket)) {
+        return "cannot open a display (DISPLAY is not set, and there is no Wayland display \"" +
+               name.toStdString() + "\")";
+    }
+    if (!HasWaylandPlugin()) {
+        return "cannot open a display (DISPLAY is not set, and Qt's Wayland platform plugin is not "
+               "installed: it is in the package qt6-wayland)";
+    }
+    return {};
+}
+
+// While Qt creates its platform: its warnings are held back, and its fatal
+// error (several lines of advice, then a core dump) becomes one line and
+// status 1, as for a missing X display.
+void HoldPlatformMessages(QtMsgType type, const QMessageLogContext& /*context*/, const QString& message)
+{
+    PlatformAttempt* const attempt = CurrentAttempt();
+    if (type == QtFatalMsg) {
+        const std::string& platform = attempt->platform;
+        std::fprintf(stderr, "kerubado: %s\n",
+                     platform.empty() ? "cannot open a display (no Qt platform plugin could be used)"
+                                      : ("cannot use the Qt platform \"" + platform + "\"").c_str());
+        std::_Exit(EXIT_FAILURE);
+    }
+    attempt->heldMessages << message;
+}
+
+// Creates the application object of type App with Qt's platform, as above.
+template <typename App> std::unique_ptr<App> OpenPlatform(const std::string& platform, int& argc, char** argv)
+{
+    PlatformAttempt attempt{platform, {}};
+    CurrentAttempt() = &attempt;
+    const QtMessageHandler previous = qInstallMessageHandler(HoldPlatformMessages);
+    auto app = std::make_unique<App>(argc, argv);
+    qInstallMessageHandler(previous);
+    CurrentAttempt() = nullptr;
+    for (const QString& message : attempt.heldMessages) {
+        qWarning("%s", qPrintable(message));
+    }
+    return app;
+}
+
+// The whole factor the game is drawn at. Qt is asked once for the desktop's
+// own scale, unrounded and with whatever QT_SCALE_FACTOR or
+// QT_SCREEN_SCALE_FACTORS the user set, and for the screen's free area; then
+// Qt's own scaling is replaced by that whole factor, so that every pixel of
+// the field becomes n x n pixels, never a blurred or uneven fraction.
+void UseWholeScaleFactor(const std::string& platform, int argc, char** argv)
+{
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+    int factor = 1;
+    {
+        // Qt takes its own options out of the arguments it is given.
+        std::vector<char*> arguments(argv, argv + argc + 1);
+        int count = argc;
+        const auto asked = OpenPlatform<QGuiApplication>(platform, count, arguments.data());
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const double scale = screen->devicePixelRatio();
+            factor = ui::FittingScale(scale, (QSizeF(screen->availableGeometry().size()) * scale).toSize());
+        }
+    }
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    qunsetenv("QT_SCREEN_SCALE_FACTORS");
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(factor));
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -133,7 +239,7 @@ int main(int argc, char* argv[])
     if (const std::optional<int> status = AnswerOptions(args)) {
         return *status;
     }
-    const std::string platform = NamedPlatform(args);
+    std::string platform = NamedPlatform(args);
     xcb_connection_t* probe = nullptr;
     if (WillUseXcb(platform)) {
         if (const std::string problem = DisplayProblem(args, probe); !problem.empty()) {
@@ -144,13 +250,19 @@ int main(int argc, char* argv[])
         // that is not installed, says so on every start before it falls back
         // to X. The X server is known to answer: go there directly.
         if (platform.empty()) {
-            qputenv("QT_QPA_PLATFORM", "xcb");
+            platform = "xcb";
+            qputenv("QT_QPA_PLATFORM", platform.c_str());
+        }
+    } else if (platform.empty()) {
+        if (const std::string problem = WaylandProblem(); !problem.empty()) {
+            std::fprintf(stderr, "kerubado: %s\n", problem.c_str());
+            return 1;
         }
     }
-    // Fractional scale factors would resample the frame; whole ones only
-    // enlarge its pixels.
-    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
-    QApplication app(argc, argv);
+    // The menu entry's name: compositors find the icon through it.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KERUBADO_APP_ID));
+    UseWholeScaleFactor(platform, argc, argv);
+    const auto app = OpenPlatform<QApplication>(platform, argc, argv);
     // Closed only now that Qt has its own connection: an X server whose last
     // client leaves resets itself, and Qt connecting during that reset would
     // fail and abort. With nothing else on the server (a bare Xvfb, or xinit

@@ -29,7 +29,11 @@
 #endif
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <string_view>
 
 #include "colour_conversion.h"
 #include "icon.h"
@@ -129,10 +133,16 @@ void FillBackground(QWidget* widget, game::Colour colour)
 // connection, so that a held key sends repeated presses and one release
 // instead of release/press pairs that Qt has to guess about. Nothing on other
 // platforms. True if the server took it.
-bool EnableDetectableAutoRepeat()
+// This program's connection to the X server; null on other platforms.
+xcb_connection_t* X11Connection()
 {
     const auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+bool EnableDetectableAutoRepeat()
+{
+    xcb_connection_t* connection = X11Connection();
     if (connection == nullptr) {
         return false;
     }
@@ -150,7 +160,47 @@ bool EnableDetectableAutoRepeat()
     return enabled;
 }
 
+// Qt's Motif hints ask X window managers for a resizable window even when its
+// size is fixed, and several then offer to minimise, maximise or resize it.
+// These ask for what the window allows: to be moved and closed, under a
+// border and a title bar with its menu. Set before the window is mapped,
+// when window managers read them.
+void AskForMoveAndCloseOnly(QWidget& window)
+{
+    xcb_connection_t* connection = X11Connection();
+    if (connection == nullptr) {
+        return;
+    }
+    enum : std::uint32_t { Functions = 1U, Decorations = 2U };    // which fields count
+    enum : std::uint32_t { Move = 4U, Close = 32U };              // functions
+    enum : std::uint32_t { Border = 2U, Title = 8U, Menu = 16U }; // decorations
+    const std::array<std::uint32_t, 5> hints{Functions | Decorations, Move | Close, Border | Title | Menu, 0,
+                                             0};
+    constexpr std::string_view name = "_MOTIF_WM_HINTS";
+    const auto cookie = xcb_intern_atom(connection, 0, name.size(), name.data());
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(connection, cookie, nullptr);
+    if (atom != nullptr) {
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window.winId()),
+                            atom->atom, atom->atom, 32, hints.size(), hints.data());
+        xcb_flush(connection);
+    }
+    std::free(atom); // NOLINT(cppcoreguidelines-no-malloc): xcb allocates replies with malloc
+}
+
 } // namespace
+
+int FittingScale(double scale, QSize available)
+{
+    // Room for a window manager's title bar and border, which are only known
+    // once the window is mapped: enough for the usual ones at any scale.
+    constexpr QSize Frame(16, 48);
+    const QSize window = QSize(game::FieldWidth.value(), game::FieldHeight.value()) + Frame;
+    int factor = std::isfinite(scale) ? std::max(1, static_cast<int>(std::lround(scale))) : 1;
+    while (factor > 1 && (window * factor).boundedTo(available) != window * factor) {
+        --factor;
+    }
+    return factor;
+}
 
 int GameKeyCode(int qtKey)
 {
@@ -188,6 +238,7 @@ Form1::Form1(std::unique_ptr<game::RandomSource> random, QWidget* parent)
     setAttribute(Qt::WA_InputMethodEnabled, false);
     // paintEvent covers every pixel, with white or with the last frame.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    AskForMoveAndCloseOnly(*this);
     createControls();
     connectStatus();
     connect(&playField_, &PlayField::presented, this, &Form1::repaintPresentedDamage);
@@ -395,6 +446,12 @@ void Form1::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
         Form_LostKeyboard();
+    }
+    // Where a maximise cannot be refused beforehand (the buttons Qt draws on
+    // Wayland offer it whatever the window allows, and some compositors move
+    // a maximised window to their corner), it is undone at once.
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized) != 0) {
+        setWindowState(windowState() & ~Qt::WindowMaximized);
     }
     QWidget::changeEvent(event);
 }

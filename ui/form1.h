@@ -108,6 +108,11 @@ private:
     QFrame* line1_ = nullptr;
 };
 
+// The whole factor the window is drawn at: the desktop's `scale` rounded,
+// lowered until the window and a frame around it fit in `available` device
+// pixels, and never below 1.
+[[nodiscard]] int FittingScale(double scale, QSize available);
+
 // The game code of a key, or 0 for a key the game does not use. Only the key
 // itself counts, never the modifiers: Shift is a key of its own here.
 [[nodiscard]] int GameKeyCode(int qtKey);
