@@ -16,11 +16,16 @@ fail() { echo "FAIL: $*"; grep -v qt.qpa.events "$W/err" 2>/dev/null | tail -5; 
 # Without a display: one line, status 1.
 out=$(env -u WAYLAND_DISPLAY -u DISPLAY timeout 20 "$GAME" 2>&1 >/dev/null)
 [[ $? == 1 && $out == 'kerubado: cannot open a display (DISPLAY is not set)' ]] || fail "no DISPLAY: $out"
+# A Wayland session without X, and no compositor or plugin to be found: the same.
+out=$(env -u DISPLAY WAYLAND_DISPLAY=e2e-none XDG_RUNTIME_DIR="$W" QT_PLUGIN_PATH="$W" timeout 20 "$GAME" 2>&1 >/dev/null)
+[[ $? == 1 && $out == 'kerubado: cannot open a display (DISPLAY is not set, '* && $out != *$'\n'* ]] || fail "no X: $out"
 
 Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$W/display" 2>/dev/null &
 PIDS+=($!)
 for _ in $(seq 100); do [[ -s $W/display ]] && break; sleep 0.1; done
 export DISPLAY=:$(tr -dc 0-9 <"$W/display")
+# A desktop scaled to 150 %, on a screen too small for the window at twice the size.
+xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER 'Xft.dpi:	144' || fail "cannot set Xft.dpi"
 # A Wayland session's variable must not send Qt looking for its plugin.
 WAYLAND_DISPLAY=e2e-none QT_LOGGING_RULES=qt.qpa.events=true "$GAME" 2>"$W/err" &
 GAME_PID=$!
@@ -31,6 +36,7 @@ for _ in $(seq 100); do WID=$(window kerubado) && [[ -n $WID ]] && break; sleep 
 focus() { timeout 5 xdotool windowfocus --sync "$1" || fail "cannot focus $1"; }
 focus "$WID"
 xprop -id "$WID" WM_NORMAL_HINTS | grep -q 'maximum size: 300 by 400' || fail "size not fixed at 300 by 400"
+[[ $(xprop -id "$WID" _MOTIF_WM_HINTS) == *' = 0x3, 0x24, 0x1a, 0x0, 0x0' ]] || fail "not asking for move and close only"
 
 shot() { timeout 10 /usr/bin/import -window "$WID" "$W/s.png" || fail "screenshot"; }
 px() { /usr/bin/convert "$W/s.png" -format "%[hex:p{$1,$2}]" info:; }
@@ -42,6 +48,12 @@ player_x() { # the middle of the black run on the player's row
 
 shot
 [[ $(px 10 50)$(px 299 10)$(px 10 100) == FFFFFF000000000000 ]] && panel_up || fail "start screen"
+# Forced larger, as some window managers do: the field as it was, black beyond it.
+/usr/bin/convert "$W/s.png" "$W/start.png"
+timeout 5 xdotool windowsize --sync "$WID" 360 450 && sleep 0.3 && shot && timeout 5 xdotool windowsize --sync "$WID" 300 400
+[[ $(/usr/bin/compare -metric AE "$W/start.png" "$W/s.png[300x400+0+0]" null: 2>&1) == 0 && $(px 359 449) == 000000 &&
+    $(/usr/bin/convert "$W/s.png" -fill black -draw 'rectangle 0,0 299,399' -format %k info:) == 1 ]] ||
+    fail "forced larger: not the same field with black beyond"
 
 # Runs CHECK on a new game, again while the game ends under it.
 on_new_game() {

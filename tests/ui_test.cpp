@@ -103,6 +103,14 @@ TEST_F(Window, IsAFixedCaptionedWindowWithPlacedColouredControls)
 {
     EXPECT_EQ(form.windowTitle().toStdU32String(), U"ケルバド\u30001.0.1.");
     EXPECT_EQ(std::pair(form.minimumSize(), form.maximumSize()), std::pair(QSize(300, 400), QSize(300, 400)));
+    // The desktop's scale rounded, lowered until the window and a frame fit the screen: 150 % on a
+    // large screen and on a small one, a fraction the user asked for, three steps down to two.
+    const std::tuple<double, QSize, int> scales[] = {{1.5, {1920, 1080}, 2},  {1.5, {1366, 768}, 1},
+                                                     {2.25, {1920, 1080}, 2}, {0.6, {640, 480}, 1},
+                                                     {3.0, {3840, 2160}, 3},  {2.6, {1920, 1200}, 2}};
+    for (const auto& [scale, screen, factor] : scales) {
+        EXPECT_EQ(ui::FittingScale(scale, screen), factor) << scale << " on " << screen.height();
+    }
     EXPECT_TRUE(form.windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_EQ(form.windowIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}}));
@@ -162,6 +170,15 @@ TEST_F(Window, ShowsTheStartPanelThenEachFrameAndTheScoreThenTheGameOverPanelTic
     const QImage image = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(Probe(image, places), "KKCCKKCCCCCCCCCCCCCRRCCRRCCKKCCKKCCKKC");
     EXPECT_EQ(image.copy(0, 101, 300, 299), form.playField().presentedFrame().copy(0, 101, 300, 299));
+    form.setMaximumSize(360, 450); // as a window manager may force it: the same, and black beyond
+    form.resize(360, 450);
+    QImage forced(360, 450, QImage::Format_RGB32), black(360, 450, QImage::Format_RGB32);
+    forced.fill(Qt::red), black.fill(Qt::black);
+    form.render(&forced);
+    EXPECT_EQ(forced.copy(0, 0, 300, 400), image);
+    QPainter(&forced).drawImage(0, 0, black.copy(0, 0, 300, 400));
+    EXPECT_EQ(forced, black);
+    form.setFixedSize(300, 400);
     for (int tick = 2; tick <= 46; ++tick) { // the score line counts the hit, back to 0 when the game ends
         form.Timer1_Timer();
         EXPECT_EQ(form.label1()->text().toStdString(), tick >= 34 && tick < 46 ? "10p" : "0p") << tick;
