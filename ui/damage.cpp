@@ -16,18 +16,22 @@ constexpr std::uint64_t Bits(int lo, int hi)
 
 void Damage::add(QRect box)
 {
-    box &= QRect(0, 0, Width, Height);
-    if (box.isEmpty()) {
+    // Called for every box of every frame: plain integer clipping, and only
+    // the words and bands the box touches.
+    const int left = std::max(box.left(), 0);
+    const int right = std::min(box.right(), Width - 1);
+    const int top = std::max(box.top(), 0);
+    const int bottom = std::min(box.bottom(), Height - 1);
+    if (left > right || top > bottom) {
         return;
     }
-    Columns mask{};
-    for (int word = 0; word < Words; ++word) {
-        mask[word] =
-            Bits(std::clamp(box.left() - word * 64, 0, 64), std::clamp(box.right() + 1 - word * 64, 0, 64));
-    }
-    for (int band = box.top() / BandHeight; band <= box.bottom() / BandHeight; ++band) {
-        for (int word = 0; word < Words; ++word) {
-            bands_[band][word] |= mask[word];
+    const int firstWord = left / 64;
+    const int lastWord = right / 64;
+    for (int word = firstWord; word <= lastWord; ++word) {
+        const std::uint64_t mask =
+            Bits(word == firstWord ? left % 64 : 0, word == lastWord ? right % 64 + 1 : 64);
+        for (int band = top / BandHeight; band <= bottom / BandHeight; ++band) {
+            bands_[band][word] |= mask;
         }
     }
 }
@@ -35,16 +39,6 @@ void Damage::add(QRect box)
 void Damage::addAll()
 {
     add(QRect(0, 0, Width, Height));
-}
-
-Damage& Damage::operator|=(const Damage& other)
-{
-    for (int band = 0; band < Bands; ++band) {
-        for (int word = 0; word < Words; ++word) {
-            bands_[band][word] |= other.bands_[band][word];
-        }
-    }
-    return *this;
 }
 
 int Damage::nextColumn(int band, int x, bool marked) const

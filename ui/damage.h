@@ -29,8 +29,6 @@ public:
     void add(QRect box);
     void addAll();
     void reset() { bands_ = {}; }
-    Damage& operator|=(const Damage& other);
-    [[nodiscard]] bool operator==(const Damage&) const = default;
 
     // Rectangles covering every marked pixel, in the y-x banded order that
     // QRegion::setRects takes: each run of columns in each band, with runs

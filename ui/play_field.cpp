@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <span>
+#include <utility>
 
 #include "colour_conversion.h"
 #include "fault.h"
@@ -106,7 +108,7 @@ std::vector<PlayField::StampSpan> PlayField::captureDisc(double radius)
 
 PlayField::PlayField(QObject* parent)
     : QObject(parent), image_(Width, Height, ImageFormat), backColour_(ToQRgb(game::White)),
-      fillColour_(ToQRgb(game::Black)), clearedColour_(backColour_), discStamp_(captureDisc(StampRadius))
+      fillColour_(ToQRgb(game::Black)), discStamp_(captureDisc(StampRadius))
 {
     if (image_.isNull()) {
         game::RaiseFault("the play field's image could not be created");
@@ -119,7 +121,7 @@ PlayField::PlayField(QObject* parent)
     }
     // A new QImage holds whatever the allocator left there.
     image_.fill(backColour_);
-    changedSincePresent_.addAll();
+    *imageContent_ = Content{backColour_, {}, 0, false};
     for (const auto& span : discStamp_) {
         discStampBox_ |= QRect(span.dx0, span.dy, span.dx1 - span.dx0, 1);
     }
@@ -130,23 +132,26 @@ void PlayField::setBackColour(game::Colour colour)
     backColour_ = ToQRgb(colour);
 }
 
-// Outside what was drawn since the last clear, the image already has the
-// back colour, unless that has changed since: then everything is refilled.
-// Either way a clear costs what the last frame drew, not the whole field.
+// The image has its back colour outside the boxes drawn on it since its last
+// clear, so a clear in the same colour refills only those: it costs what the
+// frame drew, not the whole field.
 void PlayField::clear()
 {
-    if (backColour_ != clearedColour_) {
-        drawn_.addAll();
-        clearedColour_ = backColour_;
-    }
-    changedSincePresent_ |= drawn_;
-    QRgb* const pixels = this->pixels();
-    drawn_.forEachRect([this, pixels](const QRect& box) {
-        for (int y = box.top(); y <= box.bottom(); ++y) {
-            FillRow(pixels, y, box.left(), box.right() + 1, backColour_);
+    if (imageContent_->whole || imageContent_->back != backColour_) {
+        image_.fill(backColour_);
+    } else {
+        auto* const pixels = reinterpret_cast<QRgb*>(image_.bits());
+        for (const QRect& box : std::span(imageContent_->boxes).first(imageContent_->count)) {
+            for (int y = box.top(); y <= box.bottom(); ++y) {
+                QRgb* const row = pixels + static_cast<std::ptrdiff_t>(y) * Width;
+                std::fill(row + box.left(), row + box.right() + 1, backColour_);
+            }
         }
-    });
-    drawn_.reset();
+    }
+    imageContent_->back = backColour_;
+    imageContent_->count = 0;
+    imageContent_->whole = false;
+    imageBehind_ = false;
 }
 
 void PlayField::setFillColour(game::Colour colour)
@@ -181,7 +186,7 @@ void PlayField::drawDisc(double x, double y, double radius, QRgb outline)
         const int cx = static_cast<int>(x);
         const int cy = static_cast<int>(y);
         touch(discStampBox_.translated(cx, cy));
-        QRgb* const pixels = this->pixels();
+        auto* const pixels = reinterpret_cast<QRgb*>(image_.bits());
         for (const auto& span : discStamp_) {
             FillRow(pixels, cy + span.dy, cx + span.dx0, cx + span.dx1, span.outline ? outline : fillColour_);
         }
@@ -216,7 +221,7 @@ void PlayField::drawPoint(double x, double y, game::Colour colour)
     const int top = static_cast<int>(std::floor(y - 0.5));
     const QRgb rgb = ToQRgb(colour);
     touch(QRect(left, top, LineWidth, LineWidth));
-    QRgb* const pixels = this->pixels();
+    auto* const pixels = reinterpret_cast<QRgb*>(image_.bits());
     for (int row = top; row < top + LineWidth; ++row) {
         FillRow(pixels, row, left, left + LineWidth, rgb);
     }
@@ -224,44 +229,54 @@ void PlayField::drawPoint(double x, double y, game::Colour colour)
 
 void PlayField::touch(QRect box)
 {
-    drawn_.add(box);
-    changedSincePresent_.add(box);
+    if (imageBehind_) { // drawing on a presented frame without clearing it
+        std::copy_n(presented_.constBits(), presented_.sizeInBytes(), image_.bits());
+        *imageContent_ = *presentedContent_;
+        imageBehind_ = false;
+    }
+    // Kept to the field, so that refilling it needs no clipping.
+    const QPoint topLeft(std::max(box.left(), 0), std::max(box.top(), 0));
+    const QPoint bottomRight(std::min(box.right(), Width - 1), std::min(box.bottom(), Height - 1));
+    if (topLeft.x() <= bottomRight.x() && topLeft.y() <= bottomRight.y()) {
+        imageContent_->add(QRect(topLeft, bottomRight));
+    }
 }
 
-QRgb* PlayField::pixels()
-{
-    // bits() rather than a pointer kept from construction: should anyone else
-    // still hold a copy of image(), it detaches instead of drawing into theirs.
-    return reinterpret_cast<QRgb*>(image_.bits());
-}
-
-// The presented frame is a buffer of its own, kept up to date by copying only
-// what changed since the last present.
+// The image becomes the presented frame by swapping buffers: nothing is
+// copied. The frame it replaces becomes the image, which the next tick
+// clears. What changed between the two frames lies within the boxes drawn on
+// either, when both share a back colour; else it is everything.
 void PlayField::present()
 {
+    presentedDamage_.reset();
+    if (imageBehind_) { // the same frame again
+        emit presented();
+        return;
+    }
     if (presented_.isNull()) {
-        presented_ = image_.copy();
+        presented_ = QImage(Width, Height, ImageFormat);
         if (presented_.isNull()) {
             game::RaiseFault("the presented frame could not be created");
         }
-    } else {
-        const QRgb* const from = reinterpret_cast<const QRgb*>(image_.constBits());
-        QRgb* const to = reinterpret_cast<QRgb*>(presented_.bits());
-        changedSincePresent_.forEachRect([from, to](const QRect& box) {
-            for (int y = box.top(); y <= box.bottom(); ++y) {
-                const std::ptrdiff_t row = static_cast<std::ptrdiff_t>(y) * Width;
-                std::copy(from + row + box.left(), from + row + box.right() + 1, to + row + box.left());
-            }
-        });
     }
-    presentedDamage_ = changedSincePresent_;
-    changedSincePresent_.reset();
+    if (imageContent_->whole || presentedContent_->whole || imageContent_->back != presentedContent_->back) {
+        presentedDamage_.addAll();
+    } else {
+        for (const Content* content : {imageContent_, presentedContent_}) {
+            for (const QRect& box : std::span(content->boxes).first(content->count)) {
+                presentedDamage_.add(box);
+            }
+        }
+    }
+    image_.swap(presented_);
+    std::swap(imageContent_, presentedContent_);
+    imageBehind_ = true;
     emit presented();
 }
 
 const QImage& PlayField::image() const
 {
-    return image_;
+    return imageBehind_ ? presented_ : image_;
 }
 
 const QImage& PlayField::presentedFrame() const

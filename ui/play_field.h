@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QRgb>
 
+#include <array>
+#include <cstddef>
 #include <vector>
 
 #include "canvas.h"
@@ -69,23 +71,35 @@ private:
         bool outline;
     };
 
+    // What a frame buffer holds: its back colour, with the boxes drawn on it
+    // since it was cleared. More boxes than a tick ever draws count as all.
+    struct Content {
+        QRgb back = 0;
+        std::array<QRect, 256> boxes{};
+        std::size_t count = 0;
+        bool whole = true; // anything at all, as a buffer is at first
+
+        void add(const QRect& box) { count < boxes.size() ? void(boxes[count++] = box) : void(whole = true); }
+    };
+
     static std::vector<StampSpan> captureDisc(double radius);
 
     void drawDisc(double x, double y, double radius, QRgb outline);
     // Pixels are about to change within `box`.
     void touch(QRect box);
-    QRgb* pixels();
 
     QImage image_;
     QImage presented_;
+    std::array<Content, 2> contents_{};
+    Content* imageContent_ = &contents_[0];
+    Content* presentedContent_ = &contents_[1];
+    // Whether image_ still holds the frame presented before last: after a
+    // present the two buffers swap, and the image catches up only when drawn
+    // on without a clear (which in the game never happens).
+    bool imageBehind_ = false;
+    Damage presentedDamage_;
     QRgb backColour_;
     QRgb fillColour_;
-    // The colour the image was last cleared with; outside `drawn_` every
-    // pixel still has it, so a clear in the same colour need only refill that.
-    QRgb clearedColour_;
-    Damage drawn_; // drawn on since the last clear
-    Damage changedSincePresent_;
-    Damage presentedDamage_;
     std::vector<StampSpan> discStamp_;
     QRect discStampBox_; // the stamp's extent around its centre pixel
 };
