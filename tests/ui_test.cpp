@@ -53,12 +53,14 @@ TEST(PlayField, DrawsLikeQPainterAtEveryEdgeAndPresentKeepsASnapshot)
             }
         }
     }
-    const QImage shown = field.image().copy(); // drawing after a present leaves the frame
+    field.drawCircle(20, 20, 5);
+    field.present();
+    const QImage shown = field.image().copy(); // drawing after a present goes on from it and leaves it
     field.drawCircle(150, 200, 5);
     EXPECT_EQ(field.presentedFrame(), shown);
-    EXPECT_EQ(Probe(field.image(), {143, 200, 144, 200, 146, 200, 147, 200, 153, 200, 154, 200, 156,
-                                    200, 157, 200, 150, 193, 150, 194, 150, 196, 150, 197, 144, 194}),
-              "WKKRRKKWWKKRW"); // on white, a black rim 3 wide round the red fill, 13 across and round
+    EXPECT_EQ(Probe(field.image(), {143, 200, 144, 200, 146, 200, 147, 200, 153, 200, 154, 200, 156, 200,
+                                    157, 200, 150, 193, 150, 194, 150, 196, 150, 197, 144, 194, 20,  20}),
+              "WKKRRKKWWKKRWR"); // on white, a black rim 3 wide round the red fill, 13 across and round
 }
 
 struct Window : testing::Test {
