@@ -40,12 +40,16 @@ The arrow keys move, Shift fires and Enter starts a new game.")
 
 # Libraries the program links come from dpkg-shlibdeps. What it cannot see:
 # - Qt loads its platform plugins at run time; the game draws through the X
-#   server, so it needs the xcb plugin, which qt6-qpa-plugins ships.
+#   server where there is one, so it needs the xcb plugin, which
+#   qt6-qpa-plugins ships.
 # - The title and result lines are Japanese. The window looks for these
 #   faces in this order and shows boxes without any of them, so one of them
 #   is a dependency, not a recommendation.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-ipafont-gothic | fonts-vlgothic | fonts-noto-cjk")
+# In a Wayland session without X the game runs natively through Qt's Wayland
+# plugin; without it, it can only say that it cannot open a display.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 
 # No source packages from here: the build trees live inside the source tree.
 set(CPACK_SOURCE_GENERATOR TXZ)

@@ -26,6 +26,7 @@ dpkg-deb -c "$DEB" | awk '$1 !~ /^d/ { print $1, $2, $NF }' | sort >"$WORK/files
 } | sort | diff - "$WORK/files" || fail "the package's files differ (< expected, > packaged)"
 [[ $(dpkg-deb -f "$DEB" Depends) == 'qt6-qpa-plugins, fonts-ipafont-gothic | fonts-vlgothic | fonts-noto-cjk, '* ]] ||
     fail "Depends: $(dpkg-deb -f "$DEB" Depends)" # the plugin and fonts are loaded at run time
+[[ $(dpkg-deb -f "$DEB" Recommends) == qt6-wayland ]] || fail "Recommends: $(dpkg-deb -f "$DEB" Recommends)"
 
 # Silence is the verdict wanted: overridden tags are not shown, all else is.
 lintian --fail-on error,warning "$DEB" 2>&1 | grep -vx 'running with root privileges is not recommended!' >"$WORK/lintian"
