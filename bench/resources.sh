@@ -1,88 +1,108 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# What the game costs to keep open, against bare_window, under a private Xvfb:
-# start to mapped window, CPU while halted and while running, peak resident
-# memory, each with its ratio to the bare window's (see README.md).
-#   bench/resources.sh [BUILD_DIR] [SECONDS]     (defaults: build/release, 10)
-#   KERUBADO=/path/to/kerubado bench/resources.sh ...   (another build of the game)
+# What two programs cost under a private Xvfb, in turns over RUNS runs (README.md):
+#   bench/resources.sh [OLD [NEW [RUNS [SECONDS]]]]   defaults: bare_window and
+#   the game of build/release (BUILD=dir for another, and its map_time), 5, 8
 set -euo pipefail
 
-build=$(realpath "${1:-build/release}")
-seconds=${2:-10}
-game=${KERUBADO:-$build/app/kerubado}
-map_time=$build/bench/map_time
-for program in "$game" "$build/bench/bare_window" "$map_time"; do
-    [[ -x $program ]] || { echo "resources: $program is not built" >&2; exit 1; }
-done
+build=$(realpath "${BUILD:-build/release}")
+old=$(realpath "${1:-$build/bench/bare_window}") new=$(realpath "${2:-$build/app/kerubado}")
+runs=${3:-5} seconds=${4:-8} map_time=$build/bench/map_time
+for p in "$old" "$new" "$map_time"; do [[ -x $p ]] || { echo "resources: $p is not built" >&2; exit 1; }; done
+pin=(taskset -c 1) # the server and the program on one CPU: the machine is shared
 
 tmp=$(mktemp -d)
-pids=()
+pids=() # the X server's: a program ends with it, and a stopped one's pid may be reused
 cleanup() { kill "${pids[@]}" 2>/dev/null || true; rm -rf "$tmp"; wait 2>/dev/null || true; }
 trap cleanup EXIT
-export XDG_RUNTIME_DIR=$tmp # Qt warns on every start without one
-# Xvfb picks a free display itself and writes it once it accepts clients.
-# -noreset: a server that resets whenever its last client leaves would make
-# every start pay for (and race with) a reset.
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$tmp/display" >/dev/null 2>&1 &
-pids+=($!)
+export XDG_RUNTIME_DIR=$tmp LC_NUMERIC=C # Qt warns without the first; $EPOCHREALTIME needs the second
+# Xvfb picks a free display and writes it once it accepts clients, on its Unix
+# socket and on TCP port 6000 + display (local hosts only). -noreset: a server
+# that resets whenever its last client leaves would make every start pay for
+# (and race with) a reset.
+"${pin[@]}" Xvfb -displayfd 3 -screen 0 640x480x24 -listen tcp -noreset 3>"$tmp/display" >/dev/null 2>&1 &
+xvfb=$! && pids+=("$xvfb")
 for _ in $(seq 100); do [[ -s $tmp/display ]] && break; sleep 0.1; done
-export DISPLAY=":$(head -n 1 "$tmp/display")"
+display=$(head -n 1 "$tmp/display") && port=$((6000 + display))
+export DISPLAY=":$display"
 xdpyinfo >/dev/null 2>&1 || { echo "resources: Xvfb did not start" >&2; exit 1; }
 
 # Ends a program map_time started. It is not this shell's child, so poll
 # until it is gone (or a zombie), so that the next start does not overlap.
 stop() {
     kill "$1" 2>/dev/null || return 0
-    for _ in $(seq 100); do
-        [[ $(awk '{ print $3 }' /proc/"$1"/stat 2>/dev/null || echo Z) == Z ]] && return 0
-        sleep 0.05
-    done
+    for _ in $(seq 100); do [[ $(ps -o s= -p "$1") =~ ^Z?$ ]] && return 0; sleep 0.05; done
     kill -9 "$1" 2>/dev/null || true
 }
 
-# Nanoseconds of CPU used so far by every thread of a process.
-cpu_ns() { { cat /proc/"$1"/task/*/schedstat 2>/dev/null || true; } | awk '{ t += $1 } END { print t }'; }
-
-# Percent of one core over SECONDS. With Enter pressed once a second (through
-# XTEST, as a real key) a game never sits halted: Enter restarts it.
-cpu_percent() {
-    local start end
-    start=$(cpu_ns "$1")
-    for _ in $(seq "$seconds"); do
-        if [[ $2 == yes ]]; then xdotool key Return; fi
-        sleep 1
-    done
-    end=$(cpu_ns "$1")
-    awk -v a="$start" -v b="$end" -v s="$seconds" 'BEGIN { printf "%.2f", (b - a) / (s * 1e7) }'
-}
-
-# Prints: map-ms halted-% running-% peak-KiB
-measure() {
-    local times=() pid window i
-    # map_time's output goes to a file: the program it leaves running would
-    # hold a $(...) pipe open. The last start stays for the CPU figures.
-    for i in 1 2 3 4 5; do
-        "$map_time" "$1" >"$tmp/map"
-        times+=("$(head -n 1 "$tmp/map")")
-        pid=$(sed -n 2p "$tmp/map")
-        if ((i < 5)); then stop "$pid"; fi
-    done
-    pids+=("$pid")
+# Starts PROGRAM pinned, with the VAR=VALUE settings given, and focuses its
+# window once mapped; prints the milliseconds it took to map, leaves its pid in $pid.
+launch() {
+    env "${@:2}" "${pin[@]}" "$map_time" "$1" >"$tmp/map" # a file: the program would hold a pipe open
+    pid=$(sed -n 2p "$tmp/map")
     window=$(timeout 10 xdotool search --sync --pid "$pid" --onlyvisible | head -n 1)
     timeout 10 xdotool windowfocus --sync "$window" || { echo "resources: cannot focus $1" >&2; exit 1; }
     sleep 1
-    printf '%s\n' "${times[@]}" | sort -n | sed -n 3p | tr '\n' ' '
-    echo "$(cpu_percent "$pid" no) $(cpu_percent "$pid" yes) $(awk '/^VmHWM:/ { print $2 }' /proc/"$pid"/status)"
-    stop "$pid"
+    head -n 1 "$tmp/map" | tr '\n' ' '
 }
 
-echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
-measure "$game" >"$tmp/game"
-measure "$build/bench/bare_window" >"$tmp/bare"
-cat "$tmp/game" "$tmp/bare" | xargs | awk '
-BEGIN { printf "%-28s %10s %12s %7s\n", "figure", "game", "bare window", "ratio" }
-{
-    split("start to mapped window, ms|CPU while halted, % core|CPU while running, % core|peak resident memory, KiB", name, "|")
-    for (i = 1; i <= 4; ++i) printf "%-28s %10s %12s %7.2f\n", name[i], $i, $(i + 4), ($(i + 4) > 0 ? $i / $(i + 4) : 0)
-}'
+# Counters of a process so far: nanoseconds of CPU of all its threads, their context
+# switches (each a wakeup or a preemption), the bytes it sent the X server over TCP.
+cpu_ns() { { cat /proc/"$1"/task/*/schedstat 2>/dev/null || true; } | awk '{ t += $1 } END { print t }'; }
+switches() { { cat /proc/"$1"/task/*/status 2>/dev/null || true; } | awk '/ctxt/ { t += $2 } END { print t }'; }
+sent() { ss -tinpH "dport = :$port" | grep -A1 "pid=$1," | awk -F bytes_sent: '{ t += $2 } END { print t + 0 }'; }
+counters() { echo "$EPOCHREALTIME $(cpu_ns "$1") $(cpu_ns "$xvfb") $(switches "$1") $(sent "$1")"; }
+
+# Shift held throughout; Left and Right held a second each in turn, and Enter
+# at each turn, which restarts a running game and starts a halted one.
+busy() {
+    local i k=(Left Right) script=(keydown Shift_L)
+    for ((i = 0; i < seconds; ++i)); do script+=(key Return keydown "${k[i % 2]}" sleep 1 keyup "${k[i % 2]}"); done
+    timeout $((seconds + 10)) xdotool "${script[@]}" keyup Shift_L
+}
+
+# PID COMMAND...: runs the command; prints, a second: the process's CPU and the
+# X server's (% of one core), its wakeups and the bytes it sent the server.
+during() {
+    local before && before=$(counters "$1")
+    "${@:2}"
+    echo "$before $(counters "$1")" | awk '{ s = $6 - $1 } # $1 to $5 before, $6 to $10 after
+        { printf "%.2f %.2f %.1f %.0f ", ($7 - $2) / s / 1e7, ($8 - $3) / s / 1e7, ($9 - $4) / s, ($10 - $5) / s }'
+}
+
+# One line: map-ms, panel (4 figures), busy (4), peak-KiB, then over TCP map-ms, busy (4).
+sample() {
+    launch "$1"
+    during "$pid" sleep "$seconds"
+    during "$pid" busy
+    printf '%s ' "$(awk '/^VmHWM:/ { print $2 }' /proc/"$pid"/status)"
+    stop "$pid"
+    launch "$1" DISPLAY="127.0.0.1:$display" QT_XCB_NO_MITSHM=1
+    during "$pid" busy
+    stop "$pid"
+    echo
+}
+
+printf 'old: %s\nnew: %s\n%s runs of each, %s s a figure; load average before: %s\n' "$old" "$new" "$runs" \
+    "$seconds" "$(cut -d' ' -f1-3 /proc/loadavg)"
+for ((run = 1; run <= runs; ++run)); do
+    # old new, new old, ...: a steady drift in the machine's load falls on both alike
+    if ((run % 2)); then order=(old new); else order=(new old); fi
+    for which in "${order[@]}"; do sample "${!which}" >>"$tmp/$which"; done
+done
+awk 'NF != 15 { print "resources: a program ended before its figures" > "/dev/stderr"; exit 1 }' "$tmp/old" "$tmp/new"
+# COLUMN NAME: min, median and max of that column for old and for new, and new's median / old's.
+row() {
+    for w in old new; do
+        awk -v c="$1" '{ print $c }' "$tmp/$w" | sort -g |
+            awk '{ v[NR] = $1 } END { print v[1], (v[int((NR + 1) / 2)] + v[int(NR / 2) + 1]) / 2, v[NR] }'
+    done | xargs | awk -v name="$2" 'function f(x) { return sprintf(x >= 1000 ? "%.0f" : "%.2f", x) }
+        { printf "%-38s", name; for (i = 1; i <= 6; ++i) printf " %9s", f($i); printf " %7.2f\n", $2 ? $5 / $2 : 0 }'
+}
+printf '%-38s %29s %29s %7s\n' figure "old: min    median       max" "new: min    median       max" new/old
+for r in "1|start to mapped window, ms" "2|panel: CPU, % core" "4|panel: wakeups a second" \
+    "6|busy, MIT-SHM: CPU, % core" "7|busy, MIT-SHM: X server CPU, % core" "12|busy, TCP: CPU, % core" \
+    "13|busy, TCP: X server CPU, % core" "15|busy, TCP: bytes a second to X" "10|peak resident memory, KiB"; do
+    row "${r%%|*}" "${r#*|}"
+done
 echo "load average after:  $(cut -d' ' -f1-3 /proc/loadavg)"
