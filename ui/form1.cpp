@@ -14,6 +14,7 @@
 #include <QRegion>
 #include <QStringList>
 #include <QTimerEvent>
+#include <QWindow>
 
 #include <xcb/xcb.h>
 // xkb.h names a struct field `explicit`, a C++ keyword; it is never used here.
@@ -376,6 +377,7 @@ void Form1::timerEvent(QTimerEvent* event)
 // and against black its cut-off end does not show.
 void Form1::paintEvent(QPaintEvent* event)
 {
+    allowSizeUnderQtTitleBar();
     QPainter painter(this);
     // The frame is shown pixel for pixel; a high-DPI screen gets whole
     // pixels enlarged, never blurred.
@@ -440,6 +442,22 @@ void Form1::focusOutEvent(QFocusEvent* event)
 {
     Form_LostKeyboard();
     QWidget::focusOutEvent(event);
+}
+
+// On Wayland compositors without server-side title bars (weston, mutter) Qt
+// draws its own, with a maximise button whatever the window allows, and
+// weston disconnects a maximised window that keeps a smaller fixed size.
+// There the window keeps only its minimum size; a maximise is undone at once
+// (changeEvent), and whatever the window grows to beyond the field is black.
+// Whose title bar it is shows only once the window is first painted.
+void Form1::allowSizeUnderQtTitleBar()
+{
+    if (!titleBarChecked_ && windowHandle() != nullptr) {
+        titleBarChecked_ = true;
+        if (QGuiApplication::platformName() == u"wayland" && !windowHandle()->frameMargins().isNull()) {
+            setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        }
+    }
 }
 
 void Form1::changeEvent(QEvent* event)

@@ -82,6 +82,7 @@ private:
     void Form_LostKeyboard();
     void followHalted();
     void repaintPresentedDamage();
+    void allowSizeUnderQtTitleBar();
 
     game::GameState state_{};
     PlayField playField_;
@@ -91,6 +92,7 @@ private:
     QBasicTimer timer1_;
     // The rectangles of the last repaint, kept for their capacity.
     std::vector<QRect> damageRects_;
+    bool titleBarChecked_ = false;
 
     // Picture2: the start and game-over panel.
     QFrame* picture2_ = nullptr;
