@@ -96,7 +96,7 @@ TEST_F(Window, KeysHoldTheirFlagsThroughAutoRepeatUntilReleasedOrTheKeyboardIsLo
 
 TEST_F(Window, IsAFixedCaptionedWindowTickingEvery50MsWithPlacedColouredControls)
 {
-    EXPECT_EQ(form.windowTitle().toStdU32String(), U"ケルバド\u30001.0.1.");
+    EXPECT_EQ(form.windowTitle().toStdU32String(), U"ケルバド\u3000" KERUBADO_VERSION ".");
     EXPECT_EQ(std::pair(form.minimumSize(), form.maximumSize()), std::pair(QSize(300, 400), QSize(300, 400)));
     EXPECT_TRUE(form.windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
