@@ -178,7 +178,7 @@ Form1::Form1(std::unique_ptr<game::RandomSource> random, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       random_(std::move(random))
 {
-    setFixedSize(ClientWidth, ClientHeight);
+    setFixedSize(game::FieldWidth.value(), game::FieldHeight.value());
     setWindowIcon(AppIcon());
     // Every key comes to the window itself, and no input method may swallow
     // the arrows or Enter on their way.
@@ -246,7 +246,7 @@ void Form1::createScoreAndBoundaryLines()
     line1_->setFrameShape(QFrame::HLine);
     line1_->setFrameShadow(QFrame::Plain);
     line1_->setLineWidth(1);
-    line1_->setGeometry(0, 100, ClientWidth, 1);
+    line1_->setGeometry(0, 100, game::FieldWidth.value(), 1);
     line1_->setFocusPolicy(Qt::NoFocus);
     QPalette palette = line1_->palette();
     palette.setColor(QPalette::WindowText, ToQColor(game::Black));

@@ -21,8 +21,6 @@ class Form1 final : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int ClientWidth = 300;
-    static constexpr int ClientHeight = 400;
     static constexpr int TimerIntervalMs = 50;
     // The panel's border; its three lines are placed inside it.
     static constexpr int PanelBorder = 1;

@@ -19,8 +19,8 @@ class PlayField final : public QObject, public game::Canvas {
     Q_OBJECT
 
 public:
-    static constexpr int Width = 300;
-    static constexpr int Height = 400;
+    static constexpr int Width = game::FieldWidth.value();
+    static constexpr int Height = game::FieldHeight.value();
     // 32 bits a pixel with the top byte unused: the same 24 bits of colour as
     // a packed 3-byte image, but every pixel is one aligned word, and it is
     // the format the window's raster backing store already uses, so painting a
