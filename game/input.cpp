@@ -60,18 +60,4 @@ void ReleaseHeldKeys(GameState& state)
     state.fireHeld = false;
 }
 
-void LoadGame(GameState& state, Canvas& canvas)
-{
-    ReleaseHeldKeys(state);
-    ResetGame(state);
-    canvas.setBackColour(PaleCyan);
-    state.halted = true;
-}
-
-std::string MakeCaption(int major, int minor, int revision)
-{
-    return "ケルバド\u3000" + std::to_string(major) + "." + std::to_string(minor) + "." +
-           std::to_string(revision) + ".";
-}
-
 } // namespace game

@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: MIT
-// What the keyboard and the window's start-up do to the game.
+// What the keyboard does to the game.
 #pragma once
 
 #include <cstdint>
-#include <string>
 
-#include "canvas.h"
 #include "state.h"
 #include "status.h"
 
@@ -35,12 +33,5 @@ void StartOrRestart(GameState& state, Status& status);
 // receiving keys (focus lost or window deactivated), since the key-ups that
 // follow would never reach it and a released key would stay "held".
 void ReleaseHeldKeys(GameState& state);
-
-// The window's start-up: keys released, a fresh game, the field's background
-// colour set, and halted until Enter.
-void LoadGame(GameState& state, Canvas& canvas);
-
-// "ケルバド　" followed by the version and a final full stop.
-std::string MakeCaption(int major, int minor, int revision);
 
 } // namespace game

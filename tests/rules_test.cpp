@@ -14,6 +14,7 @@
 
 #include "fakes.h"
 #include "input.h"
+#include "startup.h"
 #include "tick.h"
 
 namespace {

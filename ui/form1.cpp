@@ -32,6 +32,7 @@
 #include "colour_conversion.h"
 #include "icon.h"
 #include "input.h"
+#include "startup.h"
 #include "tick.h"
 
 namespace ui {

@@ -8,6 +8,7 @@
 
 #include "fakes.h"
 #include "input.h"
+#include "startup.h"
 #include "tick.h"
 
 // Instead of game/fault.cpp: libFuzzer notices an abort, not an _Exit.
