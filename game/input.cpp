@@ -53,10 +53,7 @@ void StartOrRestart(GameState& state, Status& status)
 
 void ReleaseHeldKeys(GameState& state)
 {
-    state.upHeld = false;
-    state.leftHeld = false;
-    state.rightHeld = false;
-    state.downHeld = false;
+    ReleaseArrows(state);
     state.fireHeld = false;
 }
 
