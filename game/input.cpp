@@ -1,41 +1,30 @@
 // SPDX-License-Identifier: MIT
 #include "input.h"
 
+#include <algorithm>
+
 namespace game {
 namespace {
 
 // The flag a key holds, if any.
-Boolean* HeldFlag(GameState& state, std::int16_t code)
+Boolean* HeldFlag(GameState& state, KeyCode code)
 {
-    switch (static_cast<KeyCode>(code)) {
-    case KeyCode::Up:
-        return &state.upHeld;
-    case KeyCode::Down:
-        return &state.downHeld;
-    case KeyCode::Left:
-        return &state.leftHeld;
-    case KeyCode::Right:
-        return &state.rightHeld;
-    case KeyCode::Shift:
-        return &state.fireHeld;
-    case KeyCode::Enter:
-        break;
-    }
-    return nullptr;
+    const auto* key = std::ranges::find(Keys, code, &Key::code);
+    return key != Keys.end() && key->held != nullptr ? &(state.*key->held) : nullptr;
 }
 
 } // namespace
 
-void KeyDown(GameState& state, Status& status, std::int16_t code)
+void KeyDown(GameState& state, Status& status, KeyCode code)
 {
     if (Boolean* flag = HeldFlag(state, code)) {
         *flag = true;
-    } else if (code == static_cast<std::int16_t>(KeyCode::Enter)) {
+    } else if (code == KeyCode::Enter) {
         StartOrRestart(state, status);
     }
 }
 
-void KeyUp(GameState& state, std::int16_t code)
+void KeyUp(GameState& state, KeyCode code)
 {
     if (Boolean* flag = HeldFlag(state, code)) {
         *flag = false;

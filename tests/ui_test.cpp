@@ -73,19 +73,21 @@ TEST_F(Window, KeysHoldTheirFlagsThroughAutoRepeatUntilReleasedOrTheKeyboardIsLo
         return std::string{s.upHeld ? 'U' : '-', s.downHeld ? 'D' : '-', s.leftHeld ? 'L' : '-',
                            s.rightHeld ? 'R' : '-', s.fireHeld ? 'F' : '-'};
     };
-    // Each key, its game code and the flags held once it and those before it are down.
-    const std::tuple<int, int, const char*> keys[] = {
-        {Qt::Key_Up, 38, "U----"},     {Qt::Key_Down, 40, "UD---"},  {Qt::Key_Left, 37, "UDL--"},
-        {Qt::Key_Right, 39, "UDLR-"},  {Qt::Key_Shift, 16, "UDLRF"}, {Qt::Key_Space, 0, "UDLRF"},
-        {Qt::Key_Control, 0, "UDLRF"}, {Qt::Key_A, 0, "UDLRF"}};
+    using game::KeyCode;
+    // Each key, the game's key for it and the flags held once it and those before it are down.
+    const std::tuple<int, std::optional<KeyCode>, const char*> keys[] = {
+        {Qt::Key_Up, KeyCode::Up, "U----"},       {Qt::Key_Down, KeyCode::Down, "UD---"},
+        {Qt::Key_Left, KeyCode::Left, "UDL--"},   {Qt::Key_Right, KeyCode::Right, "UDLR-"},
+        {Qt::Key_Shift, KeyCode::Shift, "UDLRF"}, {Qt::Key_Space, std::nullopt, "UDLRF"},
+        {Qt::Key_Control, std::nullopt, "UDLRF"}, {Qt::Key_A, std::nullopt, "UDLRF"}};
     QFocusEvent focusOut(QEvent::FocusOut);
     QEvent deactivated(QEvent::ActivationChange);
     QKeyEvent shiftUp(QEvent::KeyRelease, Qt::Key_Shift, Qt::NoModifier); // lets go of Shift alone
     QEvent* const ends[] = {&focusOut, &deactivated, &shiftUp};
     for (QEvent* const event : ends) {
         for (const auto& [qtKey, code, flags] : keys) {
-            EXPECT_EQ(ui::GameKeyCode(qtKey), code) << qtKey;
-            EXPECT_EQ(key(QEvent::KeyPress, qtKey), code != 0) << qtKey;
+            EXPECT_EQ(ui::GameKey(qtKey), code) << qtKey;
+            EXPECT_EQ(key(QEvent::KeyPress, qtKey), code.has_value()) << qtKey;
             key(QEvent::KeyRelease, qtKey, true);
             EXPECT_EQ(held(), flags) << qtKey;
         }

@@ -6,7 +6,9 @@
 #include <QBasicTimer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
+#include "input.h"
 #include "play_field.h"
 #include "random.h"
 #include "state.h"
@@ -74,8 +76,8 @@ private:
     void createScoreAndBoundaryLines();
     void connectStatus();
     void Form_Load();
-    void Form_KeyDown(int code);
-    void Form_KeyUp(int code);
+    void Form_KeyDown(game::KeyCode code);
+    void Form_KeyUp(game::KeyCode code);
     void Form_LostKeyboard();
 
     game::GameState state_{};
@@ -101,8 +103,8 @@ private:
     QFrame* line1_ = nullptr;
 };
 
-// The game code of a key, or 0 for a key the game does not use. Only the key
-// itself counts, never the modifiers: Shift is a key of its own here.
-[[nodiscard]] int GameKeyCode(int qtKey);
+// The game's key for a key, or none for a key the game does not use. Only the
+// key itself counts, never the modifiers: Shift is a key of its own here.
+[[nodiscard]] std::optional<game::KeyCode> GameKey(int qtKey);
 
 } // namespace ui
