@@ -69,17 +69,13 @@ struct Window : testing::Test {
 
 TEST_F(Window, KeysHoldTheirFlagsThroughAutoRepeatUntilReleasedOrTheKeyboardIsLost)
 {
-    const auto held = [&s = form.state()] {
-        return std::string{s.upHeld ? 'U' : '-', s.downHeld ? 'D' : '-', s.leftHeld ? 'L' : '-',
-                           s.rightHeld ? 'R' : '-', s.fireHeld ? 'F' : '-'};
-    };
     using game::KeyCode;
     // Each key, the game's key for it and the flags held once it and those before it are down.
     const std::tuple<int, std::optional<KeyCode>, const char*> keys[] = {
-        {Qt::Key_Up, KeyCode::Up, "U----"},       {Qt::Key_Down, KeyCode::Down, "UD---"},
-        {Qt::Key_Left, KeyCode::Left, "UDL--"},   {Qt::Key_Right, KeyCode::Right, "UDLR-"},
-        {Qt::Key_Shift, KeyCode::Shift, "UDLRF"}, {Qt::Key_Space, std::nullopt, "UDLRF"},
-        {Qt::Key_Control, std::nullopt, "UDLRF"}, {Qt::Key_A, std::nullopt, "UDLRF"}};
+        {Qt::Key_Up, KeyCode::Up, "U----H"},       {Qt::Key_Down, KeyCode::Down, "UD---H"},
+        {Qt::Key_Left, KeyCode::Left, "UDL--H"},   {Qt::Key_Right, KeyCode::Right, "UDLR-H"},
+        {Qt::Key_Shift, KeyCode::Shift, "UDLRFH"}, {Qt::Key_Space, std::nullopt, "UDLRFH"},
+        {Qt::Key_Control, std::nullopt, "UDLRFH"}, {Qt::Key_A, std::nullopt, "UDLRFH"}};
     QFocusEvent focusOut(QEvent::FocusOut);
     QEvent deactivated(QEvent::ActivationChange);
     QKeyEvent shiftUp(QEvent::KeyRelease, Qt::Key_Shift, Qt::NoModifier); // lets go of Shift alone
@@ -89,10 +85,10 @@ TEST_F(Window, KeysHoldTheirFlagsThroughAutoRepeatUntilReleasedOrTheKeyboardIsLo
             EXPECT_EQ(ui::GameKey(qtKey), code) << qtKey;
             EXPECT_EQ(key(QEvent::KeyPress, qtKey), code.has_value()) << qtKey;
             key(QEvent::KeyRelease, qtKey, true);
-            EXPECT_EQ(held(), flags) << qtKey;
+            EXPECT_EQ(test::Held(form.state()), flags) << qtKey;
         }
         QCoreApplication::sendEvent(&form, event);
-        EXPECT_EQ(held(), event == &shiftUp ? "UDLR-" : "-----") << event->type();
+        EXPECT_EQ(test::Held(form.state()), event == &shiftUp ? "UDLR-H" : "-----H") << event->type();
     }
 }
 
