@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "form1.h"
+#include "startup.h"
 
 namespace {
 
@@ -42,9 +43,10 @@ std::optional<int> AnswerOptions(std::span<char*> args)
     // one-letter options (-r -e -v ...).
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(
-        QStringLiteral("Kerubado (ケルバド), a small arcade shooter: the arrow keys move, Shift fires,\n"
+        QStringLiteral("Kerubado (%1), a small arcade shooter: the arrow keys move, Shift fires,\n"
                        "Enter starts a game. Qt's own options, such as -platform and -display,\n"
-                       "are passed on to Qt."));
+                       "are passed on to Qt.")
+            .arg(QString::fromUtf8(game::Title)));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},

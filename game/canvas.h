@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "checked.h"
 #include "colour.h"
 
 namespace game {
 
+// The play field's size in pixels; the window's inside is the same.
+inline constexpr Integer FieldWidth = 300;
+inline constexpr Integer FieldHeight = 400;
+
 // The drawing operations a running tick uses. Coordinates are pixels with the
-// origin at the top-left of the 300 x 400 field; anything outside is clipped.
+// origin at the top-left of the field; anything outside is clipped.
 class Canvas {
 public:
     virtual ~Canvas() = default;

@@ -1,41 +1,30 @@
 // SPDX-License-Identifier: MIT
 #include "input.h"
 
+#include <algorithm>
+
 namespace game {
 namespace {
 
 // The flag a key holds, if any.
-Boolean* HeldFlag(GameState& state, std::int16_t code)
+Boolean* HeldFlag(GameState& state, KeyCode code)
 {
-    switch (static_cast<KeyCode>(code)) {
-    case KeyCode::Up:
-        return &state.upHeld;
-    case KeyCode::Down:
-        return &state.downHeld;
-    case KeyCode::Left:
-        return &state.leftHeld;
-    case KeyCode::Right:
-        return &state.rightHeld;
-    case KeyCode::Shift:
-        return &state.fireHeld;
-    case KeyCode::Enter:
-        break;
-    }
-    return nullptr;
+    const auto* key = std::ranges::find(Keys, code, &Key::code);
+    return key != Keys.end() && key->held != nullptr ? &(state.*key->held) : nullptr;
 }
 
 } // namespace
 
-void KeyDown(GameState& state, Status& status, std::int16_t code)
+void KeyDown(GameState& state, Status& status, KeyCode code)
 {
     if (Boolean* flag = HeldFlag(state, code)) {
         *flag = true;
-    } else if (code == static_cast<std::int16_t>(KeyCode::Enter)) {
+    } else if (code == KeyCode::Enter) {
         StartOrRestart(state, status);
     }
 }
 
-void KeyUp(GameState& state, std::int16_t code)
+void KeyUp(GameState& state, KeyCode code)
 {
     if (Boolean* flag = HeldFlag(state, code)) {
         *flag = false;
@@ -53,25 +42,8 @@ void StartOrRestart(GameState& state, Status& status)
 
 void ReleaseHeldKeys(GameState& state)
 {
-    state.upHeld = false;
-    state.leftHeld = false;
-    state.rightHeld = false;
-    state.downHeld = false;
+    ReleaseArrows(state);
     state.fireHeld = false;
-}
-
-void LoadGame(GameState& state, Canvas& canvas)
-{
-    ReleaseHeldKeys(state);
-    ResetGame(state);
-    canvas.setBackColour(PaleCyan);
-    state.halted = true;
-}
-
-std::string MakeCaption(int major, int minor, int revision)
-{
-    return "ケルバド\u3000" + std::to_string(major) + "." + std::to_string(minor) + "." +
-           std::to_string(revision) + ".";
 }
 
 } // namespace game

@@ -1,17 +1,18 @@
 // SPDX-License-Identifier: MIT
-// What the keyboard and the window's start-up do to the game.
+// What the keyboard does to the game.
 #pragma once
 
+#include <array>
 #include <cstdint>
-#include <string>
+#include <string_view>
 
-#include "canvas.h"
 #include "state.h"
 #include "status.h"
 
 namespace game {
 
-// Virtual-key codes, as the window system names the game's keys.
+// Virtual-key codes, as the window system names the game's keys. A key the
+// game does not use never gets this far.
 enum class KeyCode : std::int16_t {
     Enter = 13,
     Shift = 16,
@@ -21,12 +22,28 @@ enum class KeyCode : std::int16_t {
     Down = 40,
 };
 
-// A key went down, or repeated while held. Arrows and Shift hold their flag;
-// Enter starts or restarts a game; every other code is ignored.
-void KeyDown(GameState& state, Status& status, std::int16_t code);
+// The game's keys: each arrow and Shift holds its flag while down; Enter,
+// which holds none, starts a game.
+struct Key {
+    KeyCode code;
+    std::string_view name;
+    Boolean GameState::*held;
+};
+inline constexpr std::array<Key, 6> Keys{{
+    {KeyCode::Enter, "Enter", nullptr},
+    {KeyCode::Shift, "Shift", &GameState::fireHeld},
+    {KeyCode::Left, "Left", &GameState::leftHeld},
+    {KeyCode::Up, "Up", &GameState::upHeld},
+    {KeyCode::Right, "Right", &GameState::rightHeld},
+    {KeyCode::Down, "Down", &GameState::downHeld},
+}};
+
+// A key went down, or repeated while held: its flag is held, or Enter starts
+// or restarts a game.
+void KeyDown(GameState& state, Status& status, KeyCode code);
 
 // A key came up: its flag, if it has one, is released.
-void KeyUp(GameState& state, std::int16_t code);
+void KeyUp(GameState& state, KeyCode code);
 
 // Enter: takes down the panel if it is up, and always starts a fresh game.
 void StartOrRestart(GameState& state, Status& status);
@@ -35,12 +52,5 @@ void StartOrRestart(GameState& state, Status& status);
 // receiving keys (focus lost or window deactivated), since the key-ups that
 // follow would never reach it and a released key would stay "held".
 void ReleaseHeldKeys(GameState& state);
-
-// The window's start-up: keys released, a fresh game, the field's background
-// colour set, and halted until Enter.
-void LoadGame(GameState& state, Canvas& canvas);
-
-// "ケルバド　" followed by the version and a final full stop.
-std::string MakeCaption(int major, int minor, int revision);
 
 } // namespace game

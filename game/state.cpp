@@ -9,10 +9,7 @@ void ResetGame(GameState& state)
 {
     state.playerX = PlayerStartX;
     state.playerY = PlayerStartY;
-    state.upHeld = false;
-    state.downHeld = false;
-    state.leftHeld = false;
-    state.rightHeld = false;
+    ReleaseArrows(state);
     state.score = 0;
     for (auto& shot : state.shots) {
         shot.active = false;
@@ -20,6 +17,14 @@ void ResetGame(GameState& state)
     for (auto& enemy : state.enemies) {
         enemy.active = false;
     }
+}
+
+void ReleaseArrows(GameState& state)
+{
+    state.upHeld = false;
+    state.downHeld = false;
+    state.leftHeld = false;
+    state.rightHeld = false;
 }
 
 namespace {

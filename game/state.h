@@ -53,6 +53,9 @@ inline constexpr Integer PlayerStartY = 380;
 // fireHeld and halted are left as they are.
 void ResetGame(GameState& state);
 
+// The four arrows' flags released; Shift's is left as it is.
+void ReleaseArrows(GameState& state);
+
 // Takes the first free slot from index 0; a full pool drops the new shot.
 void AddShot(GameState& state, Integer x, Integer y, Integer dx, Integer dy, Boolean fromPlayer);
 

@@ -9,10 +9,6 @@
 
 namespace game {
 
-// The field's size; the live area of enemies and shots is strictly inside it.
-inline constexpr Integer FieldWidth = 300;
-inline constexpr Integer FieldHeight = 400;
-
 // Player movement and limits.
 inline constexpr Integer PlayerSpeedX = 5;
 inline constexpr Integer PlayerSpeedY = 3;

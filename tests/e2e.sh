@@ -85,16 +85,16 @@ lose_focus_holding_right() { # the release goes elsewhere; the disc must stop an
 on_new_game hold_left_and_shift
 on_new_game lose_focus_holding_right
 
-# A short storm of every key, all released, the last one Enter: memory stays
-# put, and the new game neither moves nor fires on its own.
+# On a running game, a short storm of every key, all released, the last one
+# Enter: memory stays put, and the game it starts neither moves nor fires.
 rss() { awk '/VmRSS/ { print $2 }' "/proc/$GAME_PID/status"; }
-before=$(rss)
-timeout 60 xdotool key --delay 4 $(for _ in $(seq 40); do echo Left Up Right Down Shift_L Shift_R space a Return; done)
-after=$(rss)
-ldd "$GAME" | grep -q libasan || ((after - before < 2048)) || fail "resident memory grew $before -> $after KiB"
-sleep 0.5
-shot
-panel_up || { [[ $(player_x) == 155 ]] && (($(shots_above 155) == 0)); } || fail "a key stuck after the storm"
+storm_leaves_no_key_held() {
+    local before=$(rss)
+    timeout 60 xdotool key --delay 4 $(for _ in $(seq 40); do echo Left Up Right Down Shift_L Shift_R space a Return; done)
+    ldd "$GAME" | grep -q libasan || (($(rss) - before < 2048)) || fail "resident memory grew from $before KiB to $(rss)"
+    sleep 0.5; shot; ! panel_up && [[ $(player_x) == 155 ]] && (($(shots_above 155) == 0))
+}
+on_new_game storm_leaves_no_key_held
 
 grep -q -i wayland "$W/err" && fail "Qt looked for Wayland"
 /usr/bin/python3 - "$WID" <<'EOF' || fail "cannot send WM_DELETE_WINDOW"

@@ -1,58 +1,65 @@
 // SPDX-License-Identifier: MIT
 // The one fake of the play field, the status display and the random source:
-// calls land in one list as made ("circle 155 380 5", "reseed 0" with the draws
-// so far); the script runs out into 0.99, no enemy, no shot. `quiet` keeps none.
+// calls land in one line ("clear, fill red, reseed 0" with the draws so far);
+// the script runs out into 0.99: no enemy, no shot. `quiet` keeps no calls.
 #pragma once
 
 #include <cstdint>
 #include <deque>
-#include <initializer_list>
 #include <string>
-#include <vector>
 
 #include "canvas.h"
 #include "random.h"
+#include "state.h"
 #include "status.h"
 
 namespace test {
 
+// The flags in the order every test shares, U D L R F H: up, down, left, right,
+// fire (Shift), halted; '-' for one not set, '?' for one set to other than -1.
+inline std::string Held(const game::GameState& s)
+{
+    std::string held;
+    for (const game::Boolean flag : {s.upHeld, s.downHeld, s.leftHeld, s.rightHeld, s.fireHeld, s.halted}) {
+        held += flag.bits() == -1 ? "UDLRFH"[held.size()] : flag.bits() == 0 ? '-' : '?';
+    }
+    return held;
+}
+
 struct Fakes final : game::Canvas, game::Status, game::RandomSource {
-    std::vector<std::string> calls;
+    std::string calls;
     std::deque<float> script;
     long draws = 0;
     bool quiet = false;
 
-    void add(std::string call, std::initializer_list<double> numbers = {})
+    static std::string Text(double v) { return std::to_string(static_cast<long long>(v)); }
+    static std::string Text(game::Colour c) // the game's colours by name
     {
-        if (quiet) {
-            return;
-        }
-        for (const double v : numbers) {
-            call.append(" ").append(std::to_string(static_cast<long long>(v)));
-        }
-        calls.push_back(std::move(call));
+        return c == 0xFF ? "red" : c == 0 ? "black" : c == 0xFFFFA0 ? "cyan" : std::to_string(c);
     }
-    void setBackColour(game::Colour c) override { add("back", {double(c)}); }
+    void add(std::string call, auto... values)
+    {
+        if (!quiet) {
+            ((call += " " + Text(values)), ...);
+            calls += (calls.empty() ? "" : ", ") + call;
+        }
+    }
+    void setBackColour(game::Colour c) override { add("back", c); }
     void clear() override { add("clear"); }
-    void setFillColour(game::Colour c) override { add("fill", {double(c)}); }
-    void drawCircle(double x, double y, double r, game::Colour c) override
-    {
-        add("circle", {x, y, r, double(c)});
-    }
-    void drawCircle(double x, double y, double r) override { add("circle", {x, y, r}); }
-    void drawPoint(double x, double y, game::Colour c) override { add("point", {x, y, double(c)}); }
+    void setFillColour(game::Colour c) override { add("fill", c); }
+    void drawCircle(double x, double y, double r, game::Colour c) override { add("circle", x, y, r, c); }
+    void drawCircle(double x, double y, double r) override { add("circle", x, y, r); }
+    void drawPoint(double x, double y, game::Colour c) override { add("point", x, y, c); }
     void present() override { add("present"); }
-    void showScore(std::int32_t s) override { add("score", {double(s)}); }
-    void showGameOver(std::int32_t s) override { add("gameover", {double(s)}); }
+    void showScore(std::int32_t s) override { add("score", double(s)); }
+    void showGameOver(std::int32_t s) override { add("gameover", double(s)); }
     void hidePanel() override { add("hide"); }
-    void reseed() override { add("reseed", {double(draws)}); }
+    void reseed() override { add("reseed", double(draws)); }
     float next() override
     {
         ++draws;
         const float v = script.empty() ? 0.99F : script.front();
-        if (!script.empty()) {
-            script.pop_front();
-        }
+        script.erase(script.begin(), script.begin() + (script.empty() ? 0 : 1));
         return v;
     }
 };

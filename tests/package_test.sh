@@ -3,8 +3,7 @@
 # The Debian package from the "package" workflow in SOURCE_DIR/build/package (kept,
 # shared by every build's suite): its files, lintian, desktop data, the program.
 set -u
-SOURCE=${1:?usage: package_test.sh SOURCE_DIR [CMAKE]}
-CMAKE=${2:-cmake}
+SOURCE=${1:?usage: package_test.sh SOURCE_DIR VERSION [CMAKE]} VERSION=${2:?} CMAKE=${3:-cmake}
 for tool in "$CMAKE" ninja dpkg-deb dpkg-shlibdeps file lintian desktop-file-validate appstreamcli; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
@@ -16,7 +15,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 rm -f "$SOURCE"/build/package/*.deb
 (cd "$SOURCE" && CMAKE_BUILD_PARALLEL_LEVEL=2 "$CMAKE" --workflow --preset package) >"$WORK/log" 2>&1 ||
     { tail -n 30 "$WORK/log"; echo "FAIL: cmake --workflow --preset package"; exit 1; }
-DEB=$SOURCE/build/package/kerubado_1.0.1-1_$(dpkg --print-architecture).deb
+DEB=$SOURCE/build/package/kerubado_$VERSION-1_$(dpkg --print-architecture).deb
 # Every file root's, the program 0755 and the rest 0644; exactly these files.
 dpkg-deb -c "$DEB" | awk '$1 !~ /^d/ { print $1, $2, $NF }' | sort >"$WORK/files"
 { echo '-rwxr-xr-x root/root ./usr/games/kerubado'
@@ -24,9 +23,6 @@ dpkg-deb -c "$DEB" | awk '$1 !~ /^d/ { print $1, $2, $NF }' | sort >"$WORK/files
     doc/kerubado/{changelog.Debian.gz,copyright} icons/hicolor/{16x16,32x32,48x48}/apps/org.kerubado.Kerubado.png \
     lintian/overrides/kerubado man/man6/kerubado.6.gz metainfo/org.kerubado.Kerubado.metainfo.xml
 } | sort | diff - "$WORK/files" || fail "the package's files differ (< expected, > packaged)"
-[[ $(dpkg-deb -f "$DEB" Depends) == 'qt6-qpa-plugins, fonts-ipafont-gothic | fonts-vlgothic | fonts-noto-cjk, '* ]] ||
-    fail "Depends: $(dpkg-deb -f "$DEB" Depends)" # the plugin and fonts are loaded at run time
-[[ $(dpkg-deb -f "$DEB" Recommends) == qt6-wayland ]] || fail "Recommends: $(dpkg-deb -f "$DEB" Recommends)"
 
 # Silence is the verdict wanted: overridden tags are not shown, all else is.
 lintian --fail-on error,warning "$DEB" 2>&1 | grep -vx 'running with root privileges is not recommended!' >"$WORK/lintian"
@@ -38,7 +34,7 @@ appstreamcli validate-tree --no-net --strict "$ROOT" >"$WORK/as" 2>&1 || fail "a
 
 # No display needed for --help and --version; -reverse is Qt's, not -r -e -v ...
 PROGRAM=$ROOT/usr/games/kerubado
-[[ $(env -u DISPLAY "$PROGRAM" --version 2>&1) == 'kerubado 1.0.1' ]] || fail "--version"
+[[ $(env -u DISPLAY "$PROGRAM" --version 2>&1) == "kerubado $VERSION" ]] || fail "--version"
 help=$(env -u DISPLAY "$PROGRAM" --help 2>&1) || fail "--help exited $?"
 [[ $help == *' -h, --help '* && $help == *' -v, --version '* ]] || fail "--help printed: $help"
 XDG_RUNTIME_DIR=$WORK env -u DISPLAY timeout 3 "$PROGRAM" -platform offscreen -reverse >/dev/null 2>&1

@@ -76,34 +76,32 @@ struct Window : testing::Test {
 
 TEST_F(Window, KeysHoldTheirFlagsThroughAutoRepeatUntilReleasedOrTheKeyboardIsLost)
 {
-    const auto held = [&s = form.state()] {
-        return std::string{s.upHeld ? 'U' : '-', s.downHeld ? 'D' : '-', s.leftHeld ? 'L' : '-',
-                           s.rightHeld ? 'R' : '-', s.fireHeld ? 'F' : '-'};
-    };
-    // Each key, its game code and the flags held once it and those before it are down.
-    const std::tuple<int, int, const char*> keys[] = {
-        {Qt::Key_Up, 38, "U----"},     {Qt::Key_Down, 40, "UD---"},  {Qt::Key_Left, 37, "UDL--"},
-        {Qt::Key_Right, 39, "UDLR-"},  {Qt::Key_Shift, 16, "UDLRF"}, {Qt::Key_Space, 0, "UDLRF"},
-        {Qt::Key_Control, 0, "UDLRF"}, {Qt::Key_A, 0, "UDLRF"}};
+    using game::KeyCode;
+    // Each key, the game's key for it and the flags held once it and those before it are down.
+    const std::tuple<int, std::optional<KeyCode>, const char*> keys[] = {
+        {Qt::Key_Up, KeyCode::Up, "U----H"},       {Qt::Key_Down, KeyCode::Down, "UD---H"},
+        {Qt::Key_Left, KeyCode::Left, "UDL--H"},   {Qt::Key_Right, KeyCode::Right, "UDLR-H"},
+        {Qt::Key_Shift, KeyCode::Shift, "UDLRFH"}, {Qt::Key_Space, std::nullopt, "UDLRFH"},
+        {Qt::Key_Control, std::nullopt, "UDLRFH"}, {Qt::Key_A, std::nullopt, "UDLRFH"}};
     QFocusEvent focusOut(QEvent::FocusOut);
     QEvent deactivated(QEvent::ActivationChange);
     QKeyEvent shiftUp(QEvent::KeyRelease, Qt::Key_Shift, Qt::NoModifier); // lets go of Shift alone
     QEvent* const ends[] = {&focusOut, &deactivated, &shiftUp};
     for (QEvent* const event : ends) {
         for (const auto& [qtKey, code, flags] : keys) {
-            EXPECT_EQ(ui::GameKeyCode(qtKey), code) << qtKey;
-            EXPECT_EQ(key(QEvent::KeyPress, qtKey), code != 0) << qtKey;
+            EXPECT_EQ(ui::GameKey(qtKey), code) << qtKey;
+            EXPECT_EQ(key(QEvent::KeyPress, qtKey), code.has_value()) << qtKey;
             key(QEvent::KeyRelease, qtKey, true);
-            EXPECT_EQ(held(), flags) << qtKey;
+            EXPECT_EQ(test::Held(form.state()), flags) << qtKey;
         }
         QCoreApplication::sendEvent(&form, event);
-        EXPECT_EQ(held(), event == &shiftUp ? "UDLR-" : "-----") << event->type();
+        EXPECT_EQ(test::Held(form.state()), event == &shiftUp ? "UDLR-H" : "-----H") << event->type();
     }
 }
 
 TEST_F(Window, IsAFixedCaptionedWindowWithPlacedColouredControls)
 {
-    EXPECT_EQ(form.windowTitle().toStdU32String(), U"ケルバド\u30001.0.1.");
+    EXPECT_EQ(form.windowTitle().toStdU32String(), U"ケルバド\u3000" KERUBADO_VERSION ".");
     EXPECT_EQ(std::pair(form.minimumSize(), form.maximumSize()), std::pair(QSize(300, 400), QSize(300, 400)));
     // The desktop's scale rounded, lowered until the window and a frame fit the screen: 150 % on a
     // large screen and on a small one, a fraction the user asked for, three steps down to two.

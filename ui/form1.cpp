@@ -38,7 +38,7 @@
 
 #include "colour_conversion.h"
 #include "icon.h"
-#include "input.h"
+#include "startup.h"
 #include "tick.h"
 
 namespace ui {
@@ -203,25 +203,25 @@ int FittingScale(double scale, QSize available)
     return factor;
 }
 
-int GameKeyCode(int qtKey)
+std::optional<game::KeyCode> GameKey(int qtKey)
 {
     using game::KeyCode;
     switch (qtKey) {
     case Qt::Key_Up:
-        return static_cast<int>(KeyCode::Up);
+        return KeyCode::Up;
     case Qt::Key_Down:
-        return static_cast<int>(KeyCode::Down);
+        return KeyCode::Down;
     case Qt::Key_Left:
-        return static_cast<int>(KeyCode::Left);
+        return KeyCode::Left;
     case Qt::Key_Right:
-        return static_cast<int>(KeyCode::Right);
+        return KeyCode::Right;
     case Qt::Key_Shift:
-        return static_cast<int>(KeyCode::Shift);
+        return KeyCode::Shift;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        return static_cast<int>(KeyCode::Enter);
+        return KeyCode::Enter;
     default:
-        return 0;
+        return std::nullopt;
     }
 }
 
@@ -231,7 +231,7 @@ Form1::Form1(std::unique_ptr<game::RandomSource> random, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       random_(std::move(random))
 {
-    setFixedSize(ClientWidth, ClientHeight);
+    setFixedSize(game::FieldWidth.value(), game::FieldHeight.value());
     setWindowIcon(AppIcon());
     // Every key comes to the window itself, and no input method may swallow
     // the arrows or Enter on their way.
@@ -296,7 +296,7 @@ void Form1::createScoreAndBoundaryLines()
     line1_->setFrameShape(QFrame::HLine);
     line1_->setFrameShadow(QFrame::Plain);
     line1_->setLineWidth(1);
-    line1_->setGeometry(0, 100, ClientWidth, 1);
+    line1_->setGeometry(0, 100, game::FieldWidth.value(), 1);
     line1_->setFocusPolicy(Qt::NoFocus);
     QPalette palette = line1_->palette();
     palette.setColor(QPalette::WindowText, ToQColor(game::Black));
@@ -402,40 +402,40 @@ void Form1::paintEvent(QPaintEvent* event)
 
 void Form1::keyPressEvent(QKeyEvent* event)
 {
-    const int code = GameKeyCode(event->key());
-    if (code == 0) {
+    const std::optional<game::KeyCode> code = GameKey(event->key());
+    if (!code) {
         event->ignore();
         return;
     }
     // Repeats act too: holding Enter keeps restarting the game.
-    Form_KeyDown(code);
+    Form_KeyDown(*code);
     event->accept();
 }
 
 void Form1::keyReleaseEvent(QKeyEvent* event)
 {
-    const int code = GameKeyCode(event->key());
-    if (code == 0) {
+    const std::optional<game::KeyCode> code = GameKey(event->key());
+    if (!code) {
         event->ignore();
         return;
     }
     // A release that only belongs to the key's auto-repeat: the key is still
     // held, so its flag must stay set.
     if (!event->isAutoRepeat()) {
-        Form_KeyUp(code);
+        Form_KeyUp(*code);
     }
     event->accept();
 }
 
-void Form1::Form_KeyDown(int code)
+void Form1::Form_KeyDown(game::KeyCode code)
 {
-    game::KeyDown(state_, status_, static_cast<std::int16_t>(code));
+    game::KeyDown(state_, status_, code);
     followHalted();
 }
 
-void Form1::Form_KeyUp(int code)
+void Form1::Form_KeyUp(game::KeyCode code)
 {
-    game::KeyUp(state_, static_cast<std::int16_t>(code));
+    game::KeyUp(state_, code);
 }
 
 void Form1::focusOutEvent(QFocusEvent* event)

@@ -6,8 +6,10 @@
 #include <QBasicTimer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "input.h"
 #include "play_field.h"
 #include "random.h"
 #include "state.h"
@@ -22,8 +24,6 @@ class Form1 final : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int ClientWidth = 300;
-    static constexpr int ClientHeight = 400;
     static constexpr int TimerIntervalMs = 50;
     // The panel's border; its three lines are placed inside it.
     static constexpr int PanelBorder = 1;
@@ -77,8 +77,8 @@ private:
     void createScoreAndBoundaryLines();
     void connectStatus();
     void Form_Load();
-    void Form_KeyDown(int code);
-    void Form_KeyUp(int code);
+    void Form_KeyDown(game::KeyCode code);
+    void Form_KeyUp(game::KeyCode code);
     void Form_LostKeyboard();
     void followHalted();
     void repaintPresentedDamage();
@@ -115,8 +115,8 @@ private:
 // pixels, and never below 1.
 [[nodiscard]] int FittingScale(double scale, QSize available);
 
-// The game code of a key, or 0 for a key the game does not use. Only the key
-// itself counts, never the modifiers: Shift is a key of its own here.
-[[nodiscard]] int GameKeyCode(int qtKey);
+// The game's key for a key, or none for a key the game does not use. Only the
+// key itself counts, never the modifiers: Shift is a key of its own here.
+[[nodiscard]] std::optional<game::KeyCode> GameKey(int qtKey);
 
 } // namespace ui

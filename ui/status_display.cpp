@@ -3,6 +3,8 @@
 
 #include <utility>
 
+#include "startup.h"
+
 namespace ui {
 namespace {
 
@@ -16,7 +18,7 @@ QString Decimal(std::int32_t value)
 } // namespace
 
 StatusDisplay::StatusDisplay(QObject* parent)
-    : QObject(parent), scoreLine_(Decimal(0) + u'p'), titleLine_(QStringLiteral("ケルバド")),
+    : QObject(parent), scoreLine_(Decimal(0) + u'p'), titleLine_(QString::fromUtf8(game::Title)),
       promptLine_(QStringLiteral("Press Enter Key To Start"))
 {
 }

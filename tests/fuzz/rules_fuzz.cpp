@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 // libFuzzer over the rules. Bytes from the front are steps: a key down (0-95)
-// or up (96-191) of one of eight codes, focus lost (192-199) or 1 to 56 ticks;
-// bytes from the back are the random numbers, b / 256. A broken rule aborts.
+// or up (96-191) of one of eight (the game's six; two it ignores), focus lost
+// (192-199) or 1 to 56 ticks; from the back, random numbers b / 256.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "fakes.h"
 #include "input.h"
+#include "startup.h"
 #include "tick.h"
 
 // Instead of game/fault.cpp: libFuzzer notices an abort, not an _Exit.
@@ -29,16 +30,16 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     const auto ensure = [](bool kept, const char* rule) {
         kept ? void() : (std::fprintf(stderr, "rules_fuzz: broken: %s\n", rule), std::abort());
     };
-    static constexpr std::int16_t Codes[] = {13, 16, 37, 38, 39, 40, 17, 294};
     game::GameState state;
     test::Fakes fake;
     fake.quiet = true;
     game::LoadGame(state, fake);
     for (std::size_t front = 0, back = size, ticks = 0; front < back && ticks < 1000;) {
         const unsigned step = data[front++];
-        if (step < 192) {
-            step < 96 ? game::KeyDown(state, fake, Codes[step % 8]) : game::KeyUp(state, Codes[step % 8]);
-        } else if (step < 200) {
+        if (step < 192 && step % 8 < game::Keys.size()) {
+            const game::KeyCode key = game::Keys[step % 8].code;
+            step < 96 ? game::KeyDown(state, fake, key) : game::KeyUp(state, key);
+        } else if (step >= 192 && step < 200) {
             game::ReleaseHeldKeys(state);
         }
         for (unsigned n = step < 200 ? 0 : step - 199; n > 0; --n, ++ticks) {
