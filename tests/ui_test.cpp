@@ -9,8 +9,11 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "colour_conversion.h"
 #include "fakes.h"
 #include "form1.h"
+#include "startup.h"
+#include "tick.h"
 
 namespace {
 
@@ -191,11 +194,41 @@ TEST_F(Window, ShowsTheStartPanelThenEachFrameAndTheScoreThenTheGameOverPanelTic
     EXPECT_FALSE(form.picture2()->isVisibleTo(&form));
 }
 
-// A long game, kills and game overs included: after every tick the window's
-// backing store holds the presented frame wherever no control covers it.
-TEST(Damage, TheWindowAlwaysHoldsThePresentedFrame)
+// The frame drawn from scratch: every clear fills the whole field, every
+// shape is painted as the play field's fast paths are captured from.
+struct FullRedraw final : game::Canvas {
+    QImage image{300, 400, QImage::Format_RGB32};
+    QRgb back = 0, fill = 0;
+    void setBackColour(game::Colour c) override { back = ui::ToQRgb(c); }
+    void clear() override { image.fill(back); }
+    void setFillColour(game::Colour c) override { fill = ui::ToQRgb(c); }
+    void drawCircle(double x, double y, double r, game::Colour c) override { disc(x, y, r, ui::ToQRgb(c)); }
+    void drawCircle(double x, double y, double r) override { disc(x, y, r, qRgb(0, 0, 0)); }
+    void disc(double x, double y, double r, QRgb rim)
+    {
+        QPainter painter(&image);
+        ui::PaintReferenceDisc(painter, x, y, r, rim, fill);
+    }
+    void drawPoint(double x, double y, game::Colour c) override
+    {
+        QPainter painter(&image);
+        ui::PaintReferenceDot(painter, x, y, ui::ToQRgb(c));
+    }
+    void present() override {}
+};
+
+// A long game, kills and game overs included, in the window and beside it in
+// a twin drawn from scratch: after every tick the window's backing store holds
+// that frame wherever no control covers it.
+TEST(Damage, TheWindowAlwaysHoldsWhatAFullRedrawShows)
 {
-    ui::Form1 form{std::make_unique<game::ClockSeededRandom>([]() noexcept -> std::uint64_t { return 7; })};
+    const auto clock = []() noexcept -> std::uint64_t { return 7; };
+    ui::Form1 form{std::make_unique<game::ClockSeededRandom>(clock)};
+    game::GameState twin;
+    FullRedraw redraw;
+    test::Fakes status;
+    game::ClockSeededRandom random(clock);
+    game::LoadGame(twin, redraw);
     form.show();
     const auto settle = [] { // the window's own timer sleeps while halted
         QEventLoop wait;
@@ -203,22 +236,24 @@ TEST(Damage, TheWindowAlwaysHoldsThePresentedFrame)
         wait.exec();
     };
     settle();
-    const auto press = [&form](int key) {
+    const auto press = [&](int key) {
         QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
         QCoreApplication::sendEvent(&form, &event);
+        game::KeyDown(twin, status, *ui::GameKey(key));
     };
     press(Qt::Key_Shift);
     int kills = 0, gameOvers = 0;
     for (int tick = 0; tick < 600; ++tick) {
-        gameOvers += form.state().halted ? 1 : 0;
-        press(form.state().halted ? Qt::Key_Return : tick % 40 < 20 ? Qt::Key_Left : Qt::Key_Right);
-        const game::Long score = form.state().score;
+        gameOvers += twin.halted ? 1 : 0;
+        press(twin.halted ? Qt::Key_Return : tick % 40 < 20 ? Qt::Key_Left : Qt::Key_Right);
+        const game::Long score = twin.score;
         form.Timer1_Timer();
-        kills += form.state().score > score ? 1 : 0;
+        game::Tick(twin, redraw, status, random);
+        kills += twin.score > score ? 1 : 0;
         form.state().halted ? settle() : QCoreApplication::sendPostedEvents(); // the repaint, not a tick
         const QImage shown =
             form.screen()->grabWindow(form.winId()).toImage().convertToFormat(QImage::Format_RGB32);
-        QImage frame = form.playField().presentedFrame().copy();
+        QImage frame = redraw.image.copy();
         for (const QWidget* control :
              std::initializer_list<QWidget*>{form.label1(), form.line1(), form.picture2()}) {
             if (control->isVisible()) {
