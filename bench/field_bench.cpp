@@ -117,6 +117,12 @@ void BM_FullTick(benchmark::State& state)
         !std::all_of(game.shots.begin(), game.shots.end(), live)) {
         state.SkipWithError(counterSeesQt ? "the pools emptied or the game ended" : "no allocation counted");
     }
+    // What the window repaints of such a frame: rectangles, and pixels of the field.
+    int rects = 0, pixels = 0;
+    field.presentedDamage().forEachRect(
+        [&](const QRect& box) { ++rects, pixels += box.width() * box.height(); });
+    state.counters["damage_rects"] = rects;
+    state.counters["damage_share"] = pixels / double(ui::PlayField::Width * ui::PlayField::Height);
     state.counters["allocs_per_tick"] =
         benchmark::Counter(static_cast<double>(allocations), benchmark::Counter::kAvgIterations);
 }
@@ -182,6 +188,10 @@ public:
                         tick->second.GetAdjustedCPUTime() / floor->second.GetAdjustedCPUTime(),
                         tick->second.GetAdjustedRealTime() / floor->second.GetAdjustedRealTime(),
                         tick->second.counters.at("allocs_per_tick").value);
+            std::printf(
+                "damage:  %g rectangles covering %.0f%% of the field, with every slot of both pools live\n",
+                tick->second.counters.at("damage_rects").value,
+                100 * tick->second.counters.at("damage_share").value);
         }
         if (const auto cadence = runs_.find("BM_Cadence"); cadence != runs_.end()) {
             const auto ratio = [&](const char* name) {
