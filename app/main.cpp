@@ -209,28 +209,46 @@ template <typename App> std::unique_ptr<App> OpenPlatform(const std::string& pla
     return app;
 }
 
-// The whole factor the game is drawn at. Qt is asked once for the desktop's
-// own scale, unrounded and with whatever QT_SCALE_FACTOR or
+// What Qt, as it is set up now, makes of the main screen: device pixels per
+// pixel, the free area in device pixels, and whether this is Wayland.
+struct ScreenSeen {
+    double ratio = 1.0;
+    QSize available;
+    bool wayland = false;
+};
+
+// Qt takes its own options out of the arguments it is given, so it gets a copy.
+ScreenSeen ProbeScreen(const std::string& platform, int argc, char** argv)
+{
+    std::vector<char*> arguments(argv, argv + argc + 1);
+    int count = argc;
+    const auto probe = OpenPlatform<QGuiApplication>(platform, count, arguments.data());
+    ScreenSeen seen;
+    seen.wayland = QGuiApplication::platformName() == u"wayland";
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        seen.ratio = screen->devicePixelRatio();
+        seen.available = (QSizeF(screen->availableGeometry().size()) * seen.ratio).toSize();
+    }
+    return seen;
+}
+
+// The game is drawn at a whole factor: Qt is asked once for the desktop's own
+// scale, unrounded and with whatever QT_SCALE_FACTOR or
 // QT_SCREEN_SCALE_FACTORS the user set, and for the screen's free area; then
-// Qt's own scaling is replaced by that whole factor, so that every pixel of
-// the field becomes n x n pixels, never a blurred or uneven fraction.
+// Qt's own scaling is replaced by the whole factor that fits, so that every
+// pixel of the field becomes n x n pixels, never a blurred or uneven fraction.
+// On Wayland the compositor's own whole scale applies whatever Qt is told; a
+// second probe finds it, so that it is not applied twice.
 void UseWholeScaleFactor(const std::string& platform, int argc, char** argv)
 {
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
-    int factor = 1;
-    {
-        // Qt takes its own options out of the arguments it is given.
-        std::vector<char*> arguments(argv, argv + argc + 1);
-        int count = argc;
-        const auto asked = OpenPlatform<QGuiApplication>(platform, count, arguments.data());
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const double scale = screen->devicePixelRatio();
-            factor = ui::FittingScale(scale, (QSizeF(screen->availableGeometry().size()) * scale).toSize());
-        }
-    }
+    const ScreenSeen desktop = ProbeScreen(platform, argc, argv);
+    const int factor = ui::FittingScale(desktop.ratio, desktop.available);
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     qunsetenv("QT_SCREEN_SCALE_FACTORS");
-    qputenv("QT_SCALE_FACTOR", QByteArray::number(factor));
+    qunsetenv("QT_SCALE_FACTOR");
+    const double own = desktop.wayland ? ProbeScreen(platform, argc, argv).ratio : 1.0;
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(factor / own));
 }
 
 } // namespace
@@ -261,9 +279,10 @@ int main(int argc, char* argv[])
             return 1;
         }
     }
-    // The menu entry's name: compositors find the icon through it.
-    QGuiApplication::setDesktopFileName(QStringLiteral(KERUBADO_APP_ID));
     UseWholeScaleFactor(platform, argc, argv);
+    // The menu entry's name: compositors find the icon through it. Set after
+    // the probes, whose end clears it.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KERUBADO_APP_ID));
     const auto app = OpenPlatform<QApplication>(platform, argc, argv);
     // Closed only now that Qt has its own connection: an X server whose last
     // client leaves resets itself, and Qt connecting during that reset would

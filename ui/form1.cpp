@@ -13,6 +13,7 @@
 #include <QRawFont>
 #include <QRegion>
 #include <QStringList>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QWindow>
 
@@ -291,16 +292,13 @@ void Form1::createScoreAndBoundaryLines()
     FillBackground(label1_, game::Black);
     label1_->setFont(StatusFont());
 
+    // A filled pixel row rather than a drawn line, which a scaled window
+    // would draw one device pixel thin.
     line1_ = new QFrame(this);
     line1_->setObjectName(QStringLiteral("Line1"));
-    line1_->setFrameShape(QFrame::HLine);
-    line1_->setFrameShadow(QFrame::Plain);
-    line1_->setLineWidth(1);
     line1_->setGeometry(0, 100, game::FieldWidth.value(), 1);
     line1_->setFocusPolicy(Qt::NoFocus);
-    QPalette palette = line1_->palette();
-    palette.setColor(QPalette::WindowText, ToQColor(game::Black));
-    line1_->setPalette(palette);
+    FillBackground(line1_, game::Black);
 }
 
 void Form1::connectStatus()
@@ -468,8 +466,9 @@ void Form1::changeEvent(QEvent* event)
     // Where a maximise cannot be refused beforehand (the buttons Qt draws on
     // Wayland offer it whatever the window allows, and some compositors move
     // a maximised window to their corner), it is undone at once.
+    // Queued: weston ignores an undo sent with the maximised frame itself.
     if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized) != 0) {
-        setWindowState(windowState() & ~Qt::WindowMaximized);
+        QTimer::singleShot(0, this, [this] { setWindowState(windowState() & ~Qt::WindowMaximized); });
     }
     QWidget::changeEvent(event);
 }
