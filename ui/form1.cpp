@@ -238,7 +238,7 @@ Form1::Form1(std::unique_ptr<game::RandomSource> random, QWidget* parent)
     // the arrows or Enter on their way.
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
-    // paintEvent covers every pixel, with white or with the last frame.
+    // paintEvent covers every pixel: white, the last frame, or black beyond it.
     setAttribute(Qt::WA_OpaquePaintEvent);
     AskForMoveAndCloseOnly(*this);
     createControls();
