@@ -15,6 +15,7 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -239,7 +240,9 @@ ScreenSeen ProbeScreen(const std::string& platform, int argc, char** argv)
 // pixel of the field becomes n x n pixels, never a blurred or uneven fraction.
 // On Wayland the compositor's own whole scale applies whatever Qt is told; a
 // second probe finds it, so that it is not applied twice.
-void UseWholeScaleFactor(const std::string& platform, int argc, char** argv)
+// Returns whether Qt is then left with a fraction to map the window's pixels
+// by (a Wayland output scaled further than the window can be and still fit).
+bool UseWholeScaleFactor(const std::string& platform, int argc, char** argv)
 {
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     const ScreenSeen desktop = ProbeScreen(platform, argc, argv);
@@ -249,6 +252,7 @@ void UseWholeScaleFactor(const std::string& platform, int argc, char** argv)
     qunsetenv("QT_SCALE_FACTOR");
     const double own = desktop.wayland ? ProbeScreen(platform, argc, argv).ratio : 1.0;
     qputenv("QT_SCALE_FACTOR", QByteArray::number(factor / own));
+    return factor / own != std::floor(factor / own);
 }
 
 } // namespace
@@ -279,7 +283,7 @@ int main(int argc, char* argv[])
             return 1;
         }
     }
-    UseWholeScaleFactor(platform, argc, argv);
+    const bool fractionalMapping = UseWholeScaleFactor(platform, argc, argv);
     // The menu entry's name: compositors find the icon through it. Set after
     // the probes, whose end clears it.
     QGuiApplication::setDesktopFileName(QStringLiteral(KERUBADO_APP_ID));
@@ -292,6 +296,7 @@ int main(int argc, char* argv[])
         xcb_disconnect(probe);
     }
     ui::Form1 form;
+    form.setWholeFrameRepaints(fractionalMapping);
     form.show();
     form.raise();
     form.activateWindow();

@@ -345,6 +345,10 @@ void Form1::followHalted()
 // is redrawn when the score changes.
 void Form1::repaintPresentedDamage()
 {
+    if (wholeFrameRepaints_) {
+        update();
+        return;
+    }
     const QRect frameShown(0, label1_->geometry().bottom() + 1, game::FieldWidth.value(),
                            game::FieldHeight.value() - label1_->geometry().bottom() - 1);
     damageRects_.clear();

@@ -39,6 +39,11 @@ public:
     Form1(Form1&&) = delete;
     Form1& operator=(Form1&&) = delete;
 
+    // Where the window system maps the window's pixels by a fraction, a
+    // repainted rectangle's edges are rounded inwards and moving shapes leave
+    // streaks; there every frame repaints the whole window.
+    void setWholeFrameRepaints(bool whole) { wholeFrameRepaints_ = whole; }
+
     // One tick of the game, as Timer1 runs it every 50 ms.
     void Timer1_Timer();
 
@@ -93,6 +98,7 @@ private:
     // The rectangles of the last repaint, kept for their capacity.
     std::vector<QRect> damageRects_;
     bool titleBarChecked_ = false;
+    bool wholeFrameRepaints_ = false;
 
     // Picture2: the start and game-over panel.
     QFrame* picture2_ = nullptr;
