@@ -4,7 +4,7 @@
 # shared by every build's suite): its files, lintian, desktop data, the program.
 set -u
 SOURCE=${1:?usage: package_test.sh SOURCE_DIR VERSION [CMAKE]} VERSION=${2:?} CMAKE=${3:-cmake}
-for tool in "$CMAKE" ninja dpkg-deb dpkg-shlibdeps file lintian desktop-file-validate appstreamcli; do
+for tool in "$CMAKE" ninja fc-match dpkg-deb dpkg-shlibdeps file lintian desktop-file-validate appstreamcli; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 WORK=$(mktemp -d)
@@ -23,6 +23,11 @@ dpkg-deb -c "$DEB" | awk '$1 !~ /^d/ { print $1, $2, $NF }' | sort >"$WORK/files
     doc/kerubado/{changelog.Debian.gz,copyright} icons/hicolor/{16x16,32x32,48x48}/apps/org.kerubado.Kerubado.png \
     lintian/overrides/kerubado man/man6/kerubado.6.gz metainfo/org.kerubado.Kerubado.metainfo.xml
 } | sort | diff - "$WORK/files" || fail "the package's files differ (< expected, > packaged)"
+# What the game loads at run time, which dpkg-shlibdeps cannot see: Qt's X11 plugin and the title's font.
+for file in '*/qt6/plugins/platforms/libqxcb.so' "$(fc-match -f '%{file}' IPAPGothic)"; do
+    owner=$(dpkg -S "$file" 2>/dev/null | head -1 | cut -d: -f1)
+    [[ -n $owner && $(dpkg-deb -f "$DEB" Depends) == *"$owner"* ]] || fail "Depends lacks ${owner:-the owner of $file}"
+done
 
 # Silence is the verdict wanted: overridden tags are not shown, all else is.
 lintian --fail-on error,warning "$DEB" 2>&1 | grep -vx 'running with root privileges is not recommended!' >"$WORK/lintian"
