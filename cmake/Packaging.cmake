@@ -38,15 +38,14 @@ the game ends the moment any shot touches you.
 
 The arrow keys move, Shift fires and Enter starts a new game.")
 
-# Libraries the program links come from dpkg-shlibdeps. What it cannot see:
-# - Qt loads its platform plugins at run time; the game draws through the X
-#   server where there is one, so it needs the xcb plugin, which
-#   qt6-qpa-plugins ships.
-# - The title and result lines are Japanese. The window looks for these
-#   faces in this order and shows boxes without any of them, so one of them
-#   is a dependency, not a recommendation.
+# Libraries the program links come from dpkg-shlibdeps; among them
+# libqt6gui6, which also ships the xcb platform plugin that Qt loads at run
+# time (qt6-qpa-plugins holds only others: vnc, linuxfb, eglfs...). What it
+# cannot see: the title and result lines are Japanese. The window looks for
+# these faces in this order and shows boxes without any of them, so one of
+# them is a dependency, not a recommendation.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-ipafont-gothic | fonts-vlgothic | fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic | fonts-vlgothic | fonts-noto-cjk")
 # In a Wayland session without X the game runs natively through Qt's Wayland
 # plugin; without it, it can only say that it cannot open a display.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
