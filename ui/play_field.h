@@ -90,9 +90,10 @@ private:
 
     QImage image_;
     QImage presented_;
+    // What each buffer holds; the two pointers swap with the buffers.
     std::array<Content, 2> contents_{};
-    Content* imageContent_ = &contents_[0];
-    Content* presentedContent_ = &contents_[1];
+    Content* imageContent_ = &contents_.front();
+    Content* presentedContent_ = &contents_.back();
     // Whether image_ still holds the frame presented before last: after a
     // present the two buffers swap, and the image catches up only when drawn
     // on without a clear (which in the game never happens).
