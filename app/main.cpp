@@ -23,6 +23,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "form1.h"
@@ -137,8 +138,8 @@ std::string DisplayProblem(std::span<char*> args, xcb_connection_t*& probe)
 
 // Where Qt's own platform could not be created. Set while it is being tried.
 struct PlatformAttempt {
-    std::string platform;     // as the user named it; empty for Qt's choice
-    QStringList heldMessages; // Qt's warnings meanwhile, shown only if it works
+    std::string platform;                                    // as the user named it; empty for Qt's choice
+    std::vector<std::pair<QtMsgType, QString>> heldMessages; // shown only if it works
 };
 
 PlatformAttempt*& CurrentAttempt()
@@ -192,7 +193,7 @@ void HoldPlatformMessages(QtMsgType type, const QMessageLogContext& /*context*/,
                                       : ("cannot use the Qt platform \"" + platform + "\"").c_str());
         std::_Exit(EXIT_FAILURE);
     }
-    attempt->heldMessages << message;
+    attempt->heldMessages.emplace_back(type, message);
 }
 
 // Creates the application object of type App with Qt's platform, as above.
@@ -204,8 +205,8 @@ template <typename App> std::unique_ptr<App> OpenPlatform(const std::string& pla
     auto app = std::make_unique<App>(argc, argv);
     qInstallMessageHandler(previous);
     CurrentAttempt() = nullptr;
-    for (const QString& message : attempt.heldMessages) {
-        qWarning("%s", qPrintable(message));
+    for (const auto& [type, message] : attempt.heldMessages) {
+        qt_message_output(type, QMessageLogContext(), message);
     }
     return app;
 }

@@ -9,7 +9,7 @@
 #include <array>
 #include <cstdint>
 
-#include "tick.h"
+#include "canvas.h"
 
 namespace ui {
 

@@ -79,7 +79,14 @@ private:
         std::size_t count = 0;
         bool whole = true; // anything at all, as a buffer is at first
 
-        void add(const QRect& box) { count < boxes.size() ? void(boxes[count++] = box) : void(whole = true); }
+        void add(const QRect& box)
+        {
+            if (count < boxes.size()) {
+                boxes[count++] = box;
+            } else {
+                whole = true;
+            }
+        }
     };
 
     static std::vector<StampSpan> captureDisc(double radius);
