@@ -75,7 +75,7 @@ game::GameState FullPools()
 
 void BM_Floor(benchmark::State& state)
 {
-    std::vector<std::uint32_t> image(static_cast<std::size_t>(ui::PlayField::Width) * ui::PlayField::Height);
+    std::vector<std::uint32_t> image(static_cast<std::size_t>(game::FieldWidth.value()) * game::FieldHeight.value());
     std::vector<std::uint32_t> presented(image.size());
     const std::size_t bytes = image.size() * sizeof(std::uint32_t);
     int value = 0xA0;
@@ -122,7 +122,7 @@ void BM_FullTick(benchmark::State& state)
     field.presentedDamage().forEachRect(
         [&](const QRect& box) { ++rects, pixels += box.width() * box.height(); });
     state.counters["damage_rects"] = rects;
-    state.counters["damage_share"] = pixels / double(ui::PlayField::Width * ui::PlayField::Height);
+    state.counters["damage_share"] = pixels / double(game::FieldWidth.value() * game::FieldHeight.value());
     state.counters["allocs_per_tick"] =
         benchmark::Counter(static_cast<double>(allocations), benchmark::Counter::kAvgIterations);
 }
@@ -195,10 +195,10 @@ public:
         }
         if (const auto cadence = runs_.find("BM_Cadence"); cadence != runs_.end()) {
             const auto ratio = [&](const char* name) {
-                return cadence->second.counters.at(name).value / ui::Form1::TimerIntervalMs;
+                return cadence->second.counters.at(name).value / static_cast<double>(game::TickInterval.count());
             };
             std::printf("cadence: interval / %d ms = %.3f median, %.3f 99th percentile, %.3f largest\n",
-                        ui::Form1::TimerIntervalMs, ratio("median_ms"), ratio("p99_ms"), ratio("max_ms"));
+                        static_cast<int>(game::TickInterval.count()), ratio("median_ms"), ratio("p99_ms"), ratio("max_ms"));
         }
         std::string load;
         std::getline(std::ifstream("/proc/loadavg"), load);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Checked whole-number types for the game state.
 //
-// Every position, velocity and index is a 16-bit signed Integer and the score a
-// 32-bit signed Long. Arithmetic on them never wraps: an overflow is a fault
+// Positions and velocities are 16-bit signed Integers and the score a 32-bit
+// signed Long. Arithmetic on them never wraps: an overflow is a fault
 // that ends the program (see fault.h), so a broken invariant shows up at once
 // instead of as a disc drifting in from the wrong edge.
 #pragma once
@@ -92,12 +92,6 @@ public:
     constexpr Boolean(bool b) // NOLINT(google-explicit-constructor)
         : bits_(b ? std::int16_t{-1} : std::int16_t{0})
     {
-    }
-    static constexpr Boolean FromBits(std::int16_t bits)
-    {
-        Boolean b;
-        b.bits_ = bits;
-        return b;
     }
 
     [[nodiscard]] constexpr std::int16_t bits() const { return bits_; }

@@ -6,9 +6,14 @@
 // and the program ends with a non-zero status.
 #pragma once
 
+#include <string_view>
+
 namespace game {
 
-inline constexpr int FaultExitStatus = 70; // EX_SOFTWARE: an internal error
+// What starts every line the program writes on standard error.
+inline constexpr std::string_view ErrorPrefix = "kerubado: ";
+
+inline constexpr int FaultExitStatus = 70; // EX_SOFTWARE: an internal error, not the user's
 
 [[noreturn]] void RaiseFault(const char* what) noexcept;
 

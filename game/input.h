@@ -11,16 +11,8 @@
 
 namespace game {
 
-// Virtual-key codes, as the window system names the game's keys. A key the
-// game does not use never gets this far.
-enum class KeyCode : std::int16_t {
-    Enter = 13,
-    Shift = 16,
-    Left = 37,
-    Up = 38,
-    Right = 39,
-    Down = 40,
-};
+// The game's keys. A key the game does not use never gets this far.
+enum class KeyCode : std::uint8_t { Enter, Shift, Left, Up, Right, Down };
 
 // The game's keys: each arrow and Shift holds its flag while down; Enter,
 // which holds none, starts a game.

@@ -11,8 +11,8 @@ class RandomSource {
 public:
     virtual ~RandomSource() = default;
 
-    // Called at the start of every running tick: mixes the current time into
-    // the generator.
+    // Called once a running tick, as the enemies' turn begins: mixes the
+    // current time into the generator.
     virtual void reseed() = 0;
     // A uniform single-precision value in [0, 1); never 1.
     virtual float next() = 0;

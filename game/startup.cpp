@@ -13,10 +13,15 @@ void LoadGame(GameState& state, Canvas& canvas)
     state.halted = true;
 }
 
-std::string MakeCaption(int major, int minor, int revision)
+std::string VersionText(Version version)
 {
-    return std::string(Title) + "\u3000" + std::to_string(major) + "." + std::to_string(minor) + "." +
-           std::to_string(revision) + ".";
+    return std::to_string(version.majorPart) + "." + std::to_string(version.minorPart) + "." +
+           std::to_string(version.revision);
+}
+
+std::string MakeCaption(Version version)
+{
+    return std::string(Title) + "\u3000" + VersionText(version) + ".";
 }
 
 } // namespace game

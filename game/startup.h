@@ -8,6 +8,7 @@
 
 #include "canvas.h"
 #include "state.h"
+#include "version.h"
 
 namespace game {
 
@@ -18,8 +19,11 @@ inline constexpr std::string_view Title = "ケルバド";
 // colour set, and halted until Enter.
 void LoadGame(GameState& state, Canvas& canvas);
 
+// The version in decimal, "1.0.1".
+std::string VersionText(Version version);
+
 // The title and an ideographic space, followed by the version and a final
 // full stop.
-std::string MakeCaption(int major, int minor, int revision);
+std::string MakeCaption(Version version);
 
 } // namespace game

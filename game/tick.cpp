@@ -53,7 +53,7 @@ void SpawnEnemy(GameState& state, RandomSource& random)
     } else if (kind == Integer(3)) { // from the left
         AddEnemy(state, 1, Int(r1 * 280) + 10, Int(r2 * 11), Int(r3 * 3) + 1);
     } else { // from the right
-        AddEnemy(state, 299, Int(r1 * 280) + 10, Int(r2 * -11), Int(r3 * 3) + 1);
+        AddEnemy(state, FieldWidth - Integer(1), Int(r1 * 280) + 10, Int(r2 * -11), Int(r3 * 3) + 1);
     }
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
-// One tick of the game: every 50 ms the window's timer runs it once.
+// One tick of the game: the window's timer runs it once every TickInterval.
 #pragma once
+
+#include <chrono>
 
 #include "canvas.h"
 #include "random.h"
@@ -8,6 +10,9 @@
 #include "status.h"
 
 namespace game {
+
+// How often a running game ticks.
+inline constexpr std::chrono::milliseconds TickInterval{50};
 
 // Player movement and limits.
 inline constexpr Integer PlayerSpeedX = 5;
@@ -33,12 +38,12 @@ inline constexpr Long PointsPerEnemy = 10;
 // The whole tick. Does nothing at all while the game is halted.
 void Tick(GameState& state, Canvas& canvas, Status& status, RandomSource& random);
 
-// Step 7 of the tick: reseed, maybe spawn one enemy, then move, draw and maybe
+// The enemies' turn: reseed, maybe spawn one enemy, then move, draw and maybe
 // fire every live enemy.
 void UpdateEnemies(GameState& state, Canvas& canvas, RandomSource& random);
 
-// Step 8 of the tick: move and draw every live shot, test it against every
-// enemy and then the player; a shot that reaches the player ends the game.
+// The shots' turn: move and draw every live shot, test it against every enemy
+// and then the player; a shot that reaches the player ends the game.
 void UpdateShots(GameState& state, Canvas& canvas, Status& status);
 
 } // namespace game

@@ -6,6 +6,9 @@
 namespace ui {
 namespace {
 
+constexpr int Width = game::FieldWidth.value();
+constexpr int Height = game::FieldHeight.value();
+
 // Bits lo <= bit < hi of a word.
 constexpr std::uint64_t Bits(int lo, int hi)
 {

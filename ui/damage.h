@@ -20,10 +20,8 @@ namespace ui {
 // and clearing cost no allocation.
 class Damage {
 public:
-    static constexpr int Width = game::FieldWidth.value();
-    static constexpr int Height = game::FieldHeight.value();
     static constexpr int BandHeight = 8;
-    static constexpr int Bands = (Height + BandHeight - 1) / BandHeight;
+    static constexpr int Bands = (game::FieldHeight.value() + BandHeight - 1) / BandHeight;
 
     // Whatever part of `box` lies on the field.
     void add(QRect box);
@@ -41,8 +39,8 @@ public:
                 ++last;
             }
             const int top = first * BandHeight;
-            const int height = std::min(last * BandHeight, Height) - top;
-            for (int x = nextColumn(first, 0, true); x < Width;) {
+            const int height = std::min(last * BandHeight, int{game::FieldHeight.value()}) - top;
+            for (int x = nextColumn(first, 0, true); x < game::FieldWidth.value();) {
                 const int end = nextColumn(first, x, false);
                 visit(QRect(x, top, end - x, height));
                 x = nextColumn(first, end, true);
@@ -52,11 +50,11 @@ public:
     }
 
 private:
-    static constexpr int Words = (Width + 63) / 64;
+    static constexpr int Words = (game::FieldWidth.value() + 63) / 64;
     using Columns = std::array<std::uint64_t, Words>;
 
     // The first column from `x` on that is marked (or, with `marked` false,
-    // unmarked) in `band`; Width if there is none.
+    // unmarked) in `band`; the field's width if there is none.
     [[nodiscard]] int nextColumn(int band, int x, bool marked) const;
 
     std::array<Columns, Bands> bands_{};

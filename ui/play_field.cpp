@@ -24,17 +24,19 @@ namespace {
 constexpr double StampRadius = game::DiscRadius.value();
 
 constexpr QRgb ForeColour = ToQRgb(game::Black);
+constexpr int Width = game::FieldWidth.value();
+constexpr int Height = game::FieldHeight.value();
 
 // Pixels x0 <= x < x1 of row y, whatever part of them lies on the image.
 void FillRow(QRgb* pixels, int y, int x0, int x1, QRgb colour)
 {
-    if (y < 0 || y >= PlayField::Height) {
+    if (y < 0 || y >= Height) {
         return;
     }
     x0 = std::max(x0, 0);
-    x1 = std::min(x1, PlayField::Width);
+    x1 = std::min(x1, Width);
     if (x0 < x1) {
-        QRgb* row = pixels + static_cast<std::ptrdiff_t>(y) * PlayField::Width;
+        QRgb* row = pixels + static_cast<std::ptrdiff_t>(y) * Width;
         std::fill(row + x0, row + x1, colour);
     }
 }
@@ -151,7 +153,7 @@ void PlayField::clear()
     imageContent_->back = backColour_;
     imageContent_->count = 0;
     imageContent_->whole = false;
-    imageBehind_ = false;
+    drawnSincePresent_ = true;
 }
 
 void PlayField::setFillColour(game::Colour colour)
@@ -229,16 +231,15 @@ void PlayField::drawPoint(double x, double y, game::Colour colour)
 
 void PlayField::touch(QRect box)
 {
-    if (imageBehind_) { // drawing on a presented frame without clearing it
-        std::copy_n(presented_.constBits(), presented_.sizeInBytes(), image_.bits());
-        *imageContent_ = *presentedContent_;
-        imageBehind_ = false;
+    if (imageContent_->count == imageContent_->boxes.size()) {
+        game::RaiseFault("more shapes on the play field than a tick draws");
     }
+    drawnSincePresent_ = true;
     // Kept to the field, so that refilling it needs no clipping.
     const QPoint topLeft(std::max(box.left(), 0), std::max(box.top(), 0));
     const QPoint bottomRight(std::min(box.right(), Width - 1), std::min(box.bottom(), Height - 1));
     if (topLeft.x() <= bottomRight.x() && topLeft.y() <= bottomRight.y()) {
-        imageContent_->add(QRect(topLeft, bottomRight));
+        imageContent_->boxes[imageContent_->count++] = QRect(topLeft, bottomRight);
     }
 }
 
@@ -249,7 +250,7 @@ void PlayField::touch(QRect box)
 void PlayField::present()
 {
     presentedDamage_.reset();
-    if (imageBehind_) { // the same frame again
+    if (!drawnSincePresent_) { // the same frame again
         emit presented();
         return;
     }
@@ -270,13 +271,13 @@ void PlayField::present()
     }
     image_.swap(presented_);
     std::swap(imageContent_, presentedContent_);
-    imageBehind_ = true;
+    drawnSincePresent_ = false;
     emit presented();
 }
 
 const QImage& PlayField::image() const
 {
-    return imageBehind_ ? presented_ : image_;
+    return image_;
 }
 
 const QImage& PlayField::presentedFrame() const

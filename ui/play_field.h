@@ -14,6 +14,7 @@
 
 #include "canvas.h"
 #include "damage.h"
+#include "state.h"
 
 class QPainter;
 
@@ -23,13 +24,10 @@ class PlayField final : public QObject, public game::Canvas {
     Q_OBJECT
 
 public:
-    static constexpr int Width = game::FieldWidth.value();
-    static constexpr int Height = game::FieldHeight.value();
     // 32 bits a pixel with the top byte unused: the same 24 bits of colour as
     // a packed 3-byte image, but every pixel is one aligned word, and it is
     // the format the window's raster backing store already uses, so painting a
-    // frame onto the window needs no conversion (bench/field_bench measures
-    // both).
+    // frame onto the window needs no conversion.
     static constexpr QImage::Format ImageFormat = QImage::Format_RGB32;
     // The width of circle outlines and the size of a dot.
     static constexpr int LineWidth = 3;
@@ -44,7 +42,8 @@ public:
     void drawPoint(double x, double y, game::Colour colour) override;
     void present() override;
 
-    // The frame being drawn.
+    // The frame being drawn. After a present it holds the frame before last
+    // until the next clear: every frame starts with a clear.
     [[nodiscard]] const QImage& image() const;
     // The frame handed over by the last present; a null image before the first.
     [[nodiscard]] const QImage& presentedFrame() const;
@@ -72,21 +71,12 @@ private:
     };
 
     // What a frame buffer holds: its back colour, with the boxes drawn on it
-    // since it was cleared. More boxes than a tick ever draws count as all.
+    // since it was cleared; room for every shape a tick draws.
     struct Content {
         QRgb back = 0;
-        std::array<QRect, 256> boxes{};
+        std::array<QRect, game::EnemySlots + game::ShotSlots + 1> boxes{};
         std::size_t count = 0;
         bool whole = true; // anything at all, as a buffer is at first
-
-        void add(const QRect& box)
-        {
-            if (count < boxes.size()) {
-                boxes[count++] = box;
-            } else {
-                whole = true;
-            }
-        }
     };
 
     static std::vector<StampSpan> captureDisc(double radius);
@@ -101,10 +91,9 @@ private:
     std::array<Content, 2> contents_{};
     Content* imageContent_ = &contents_.front();
     Content* presentedContent_ = &contents_.back();
-    // Whether image_ still holds the frame presented before last: after a
-    // present the two buffers swap, and the image catches up only when drawn
-    // on without a clear (which in the game never happens).
-    bool imageBehind_ = false;
+    // Whether the image has been cleared or drawn on since the last present;
+    // if not, presenting again shows the same frame again.
+    bool drawnSincePresent_ = true;
     Damage presentedDamage_;
     QRgb backColour_;
     QRgb fillColour_;

@@ -14,7 +14,7 @@
 // Instead of game/fault.cpp: libFuzzer notices an abort, not an _Exit.
 void game::RaiseFault(const char* what) noexcept
 {
-    std::fprintf(stderr, "kerubado: fatal error: %s\n", what);
+    std::fprintf(stderr, "%.*sfatal error: %s\n", static_cast<int>(ErrorPrefix.size()), ErrorPrefix.data(), what);
     std::abort();
 }
 

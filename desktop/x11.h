@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+// What the window asks of an X server directly, on Qt's own connection.
+#pragma once
+
+class QWidget;
+
+namespace desktop::x11 {
+
+// Whether Qt is talking to an X server.
+[[nodiscard]] bool IsX11();
+
+// Asks window managers for what a fixed-size window allows: to be moved and
+// closed, under a border and a title bar with its menu. Before mapping.
+void AskForMoveAndCloseOnly(QWidget& window);
+
+// Held keys send repeated presses and one release, instead of release and
+// press pairs that Qt has to guess about.
+void EnableDetectableAutoRepeat();
+
+// Ends the program, with status 0 as a close does, when another client
+// destroys the window.
+void EndWhenDestroyed(QWidget& window);
+
+} // namespace desktop::x11
