@@ -25,7 +25,8 @@ public:
     {
         if (event->type() == QEvent::Expose && !titleBarChecked_) {
             titleBarChecked_ = true;
-            if (QGuiApplication::platformName() == u"wayland" && !window_.windowHandle()->frameMargins().isNull()) {
+            if (QGuiApplication::platformName() == u"wayland" &&
+                !window_.windowHandle()->frameMargins().isNull()) {
                 window_.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
             }
         }
@@ -33,8 +34,9 @@ public:
         // The window's own state follows only once the event has reached it.
         if (event->type() == QEvent::WindowStateChange &&
             window_.windowHandle()->windowStates().testFlag(Qt::WindowMaximized)) {
-            QTimer::singleShot(0, &window_,
-                               [this] { window_.setWindowState(window_.windowState() & ~Qt::WindowMaximized); });
+            QTimer::singleShot(0, &window_, [this] {
+                window_.setWindowState(window_.windowState() & ~Qt::WindowMaximized);
+            });
         }
         return false;
     }

@@ -92,8 +92,8 @@ Application Open(int& argc, char** argv, QSize content)
         // told, and must not be applied twice: without the user's factors the
         // desktop's scale is that; with them, a third start finds it.
         const bool wayland = QGuiApplication::platformName() == u"wayland";
-        const bool userScaled =
-            !qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR") || !qEnvironmentVariableIsEmpty("QT_SCREEN_SCALE_FACTORS");
+        const bool userScaled = !qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR") ||
+                                !qEnvironmentVariableIsEmpty("QT_SCREEN_SCALE_FACTORS");
         const auto restart = [&] {
             opened.app.reset();
             std::copy(arguments.begin(), arguments.end(), argv);

@@ -73,7 +73,8 @@ std::string PlatformAttempt::failure() const
     };
     const std::string& platform = wanted_.platform;
     if (platform.starts_with("xcb") || (platform.empty() && !IsSet("WAYLAND_DISPLAY"))) {
-        const std::string display = !wanted_.display.empty() ? wanted_.display : qgetenv("DISPLAY").toStdString();
+        const std::string display =
+            !wanted_.display.empty() ? wanted_.display : qgetenv("DISPLAY").toStdString();
         if (display.empty()) {
             return "cannot open a display (DISPLAY is not set)";
         }

@@ -54,7 +54,8 @@ public:
             const auto* event = static_cast<const xcb_generic_event_t*>(message);
             constexpr std::uint8_t SentByClient = 0x80;
             if ((event->response_type & ~SentByClient) == XCB_DESTROY_NOTIFY &&
-                reinterpret_cast<const xcb_destroy_notify_event_t*>(event)->window == window_.internalWinId()) {
+                reinterpret_cast<const xcb_destroy_notify_event_t*>(event)->window ==
+                    window_.internalWinId()) {
                 QCoreApplication::exit(EXIT_SUCCESS);
             }
         }

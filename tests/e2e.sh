@@ -4,11 +4,12 @@
 # 77 without the X tools. An idle player is shot in seconds: a check that sees it reruns.
 set -u
 GAME=${1:?usage: e2e.sh KERUBADO}
-for tool in Xvfb xdotool xprop xlogo /usr/bin/convert /usr/bin/import /usr/bin/python3; do
+for tool in Xvfb xdotool xprop xwininfo xlogo /usr/bin/convert /usr/bin/import /usr/bin/python3; do
     command -v "$tool" >/dev/null || { echo "skipped: no $tool"; exit 77; }
 done
 unset QT_QPA_PLATFORM
 W=$(mktemp -d)
+mkdir -m 700 "$W/run" && export XDG_RUNTIME_DIR=$W/run # Qt warns without one
 PIDS=()
 trap 'timeout 5 xdotool keyup Left Right Shift_L 2>/dev/null; kill "${PIDS[@]}" 2>/dev/null; rm -rf "$W"' EXIT
 fail() { echo "FAIL: $*"; grep -v qt.qpa.events "$W/err" 2>/dev/null | tail -5; exit 1; }
@@ -20,10 +21,21 @@ out=$(env -u WAYLAND_DISPLAY -u DISPLAY timeout 20 "$GAME" 2>&1 >/dev/null)
 out=$(env -u DISPLAY WAYLAND_DISPLAY=e2e-none XDG_RUNTIME_DIR="$W" QT_PLUGIN_PATH="$W" timeout 20 "$GAME" 2>&1 >/dev/null)
 [[ $? == 1 && $out == 'kerubado: cannot open a display (DISPLAY is not set, '* && $out != *$'\n'* ]] || fail "no X: $out"
 
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$W/display" 2>/dev/null &
-PIDS+=($!)
-for _ in $(seq 100); do [[ -s $W/display ]] && break; sleep 0.1; done
-export DISPLAY=:$(tr -dc 0-9 <"$W/display")
+# A display named that does not answer, and a platform that cannot be loaded: one line each, never a core dump.
+out=$(DISPLAY=:e2e timeout 20 "$GAME" 2>&1 >/dev/null)
+[[ $? == 1 && $out == 'kerubado: cannot open display ":e2e"' ]] || fail "DISPLAY not answering: $out"
+out=$(timeout 20 "$GAME" -platform nosuch 2>&1 >/dev/null)
+[[ $? == 1 && $out == 'kerubado: cannot use the Qt platform "nosuch"' ]] || fail "-platform nosuch: $out"
+
+# Starts an Xvfb of SIZE and points DISPLAY at it.
+xvfb() {
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$W/display" 2>/dev/null &
+    PIDS+=($!)
+    for _ in $(seq 100); do [[ -s $W/display ]] && break; sleep 0.1; done
+    export DISPLAY=:$(tr -dc 0-9 <"$W/display")
+    : >"$W/display"
+}
+xvfb 640x480x24
 # A desktop scaled to 150 %, on a screen too small for the window at twice the size.
 xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER 'Xft.dpi:	144' || fail "cannot set Xft.dpi"
 # A Wayland session's variable must not send Qt looking for its plugin.
@@ -106,4 +118,31 @@ d.flush()
 EOF
 timeout 10 tail --pid="$GAME_PID" -f /dev/null || fail "still running after the window was closed"
 wait "$GAME_PID" || fail "exit status $? after closing"
+
+# A 200 % desktop with room for twice the size: the window is twice the size, every pixel of a frame and of
+# the panel's frame a whole 2 x 2 block.
+xvfb 1400x1000x24
+xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER 'Xft.dpi:	192' || fail "cannot set Xft.dpi"
+"$GAME" 2>"$W/err" &
+GAME_PID=$!
+PIDS+=("$GAME_PID")
+for _ in $(seq 100); do WID=$(window kerubado) && [[ -n $WID ]] && break; sleep 0.2; done
+[[ -n $WID ]] || fail "no window at 200 %"
+focus "$WID"
+[[ $(xwininfo -id "$WID" | awk '/Width:|Height:/ { printf "%s ", $2 }') == '600 800 ' ]] || fail "not 600 x 800 at 200 %"
+whole() { # X Y W H of the screenshot: made of 2 x 2 blocks
+    [[ $(/usr/bin/convert "$W/s.png" -crop "$3x$4+$1+$2" +repage \( +clone -sample 50% -sample 200% \) \
+        -compose difference -composite -format %[max] info:) == 0 ]]
+}
+shot
+whole 80 240 418 4 && whole 80 446 418 4 && whole 80 240 4 210 && whole 494 240 4 210 || fail "the panel's frame at 200 %"
+timeout 5 xdotool key Return
+sleep 0.3; shot
+whole 0 34 600 766 || fail "a frame at 200 % is not whole 2 x 2 blocks"
+
+# Another client destroys the window: the program ends at once, as when closed.
+timeout 5 xdotool windowclose "$WID" || fail "cannot destroy the window"
+timeout 1 tail -s 0.05 --pid="$GAME_PID" -f /dev/null || fail "still running a second after its window was destroyed"
+wait "$GAME_PID" || fail "exit status $? after the window was destroyed"
+[[ ! -s $W/err ]] || fail "stderr after the window was destroyed: $(head -3 "$W/err")"
 echo PASS

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The play field by its pixels, the status texts, the window run headless.
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -12,6 +13,8 @@
 #include "colour_conversion.h"
 #include "fakes.h"
 #include "form1.h"
+#include "keys.h"
+#include "panel.h"
 #include "startup.h"
 #include "tick.h"
 
@@ -56,14 +59,18 @@ TEST(PlayField, DrawsLikeQPainterAtEveryEdgeAndPresentKeepsASnapshot)
             }
         }
     }
+    field.clear();
     field.drawCircle(20, 20, 5);
     field.present();
-    const QImage shown = field.image().copy(); // drawing after a present goes on from it and leaves it
-    field.drawCircle(150, 200, 5);
+    const QImage shown = field.presentedFrame().copy();
+    field.present(); // nothing drawn since: the same frame again
+    EXPECT_EQ(field.presentedFrame(), shown);
+    field.clear();
+    field.drawCircle(150, 200, 5); // drawing leaves the frame presented
     EXPECT_EQ(field.presentedFrame(), shown);
     EXPECT_EQ(Probe(field.image(), {143, 200, 144, 200, 146, 200, 147, 200, 153, 200, 154, 200, 156, 200,
                                     157, 200, 150, 193, 150, 194, 150, 196, 150, 197, 144, 194, 20,  20}),
-              "WKKRRKKWWKKRWR"); // on white, a black rim 3 wide round the red fill, 13 across and round
+              "WKKRRKKWWKKRWW"); // on white, a black rim 3 wide round the red fill, 13 across and round
 }
 
 struct Window : testing::Test {
@@ -102,48 +109,50 @@ TEST_F(Window, KeysHoldTheirFlagsThroughAutoRepeatUntilReleasedOrTheKeyboardIsLo
     }
 }
 
-TEST_F(Window, IsAFixedCaptionedWindowWithPlacedColouredControls)
+TEST_F(Window, IsAFixedCaptionedWindowWhoseTextsFitAndWhosePanelFrameIsWholeAtTwiceTheSize)
 {
     EXPECT_EQ(form.windowTitle().toStdU32String(), U"ケルバド\u3000" KERUBADO_VERSION ".");
     EXPECT_EQ(std::pair(form.minimumSize(), form.maximumSize()), std::pair(QSize(300, 400), QSize(300, 400)));
-    // The desktop's scale rounded, lowered until the window and a frame fit the screen: 150 % on a
-    // large screen and on a small one, a fraction the user asked for, three steps down to two.
-    const std::tuple<double, QSize, int> scales[] = {{1.5, {1920, 1080}, 2},  {1.5, {1366, 768}, 1},
-                                                     {2.25, {1920, 1080}, 2}, {0.6, {640, 480}, 1},
-                                                     {3.0, {3840, 2160}, 3},  {2.6, {1920, 1200}, 2}};
-    for (const auto& [scale, screen, factor] : scales) {
-        EXPECT_EQ(ui::FittingScale(scale, screen), factor) << scale << " on " << screen.height();
-    }
     EXPECT_TRUE(form.windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-    EXPECT_EQ(form.windowIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}}));
-    // Where the lines sit, the panel's on its inside, and the text's or the background's colour.
-    QWidget* const inside = form.picture2Inside();
-    const std::tuple<QWidget*, QWidget*, QRect, QPalette::ColorRole, QRgb> controls[] = {
-        {form.picture2(), &form, QRect(40, 120, 209, 105), QPalette::Window, qRgb(192, 192, 255)},
-        {inside, form.picture2(), QRect(1, 1, 207, 103), QPalette::Window, qRgb(192, 192, 255)},
-        {form.label4(), inside, QRect(8, 80, 193, 17), QPalette::WindowText, qRgb(0, 0, 0)},
-        {form.label3(), inside, QRect(8, 40, 193, 25), QPalette::WindowText, qRgb(192, 0, 0)},
-        {form.label2(), inside, QRect(0, 8, 209, 33), QPalette::WindowText, qRgb(0, 128, 0)},
-        {form.label1(), &form, QRect(0, 0, 305, 17), QPalette::WindowText, qRgb(255, 255, 255)}};
-    for (const auto& [control, parent, place, role, colour] : controls) {
-        EXPECT_EQ(control->parentWidget(), parent) << control->objectName().toStdString();
-        EXPECT_EQ(control->geometry(), place) << control->objectName().toStdString();
-        EXPECT_EQ(control->palette().color(role).rgb(), colour) << control->objectName().toStdString();
-    }
-    // Each line centred in its font, its longest text within the window's or the panel's inner edge.
-    const std::tuple<QLabel*, const char*, int, std::tuple<int, bool, bool>> texts[] = {
-        {form.label1(), "99990p", 295, {12, false, false}},
-        {form.label2(), "ゲームオーバー", 205, {27, false, false}},
-        {form.label3(), "99990\u3000ポイント", 193, {16, true, true}},
-        {form.label4(), "Press Enter Key To Start", 193, {12, false, false}}};
-    for (const auto& [label, text, width, pixelsBoldUnderlined] : texts) {
-        const QFontInfo font = label->fontInfo();
-        EXPECT_EQ(std::tuple(font.pixelSize(), font.bold(), font.underline()), pixelsBoldUnderlined) << text;
-        EXPECT_EQ(label->alignment(), Qt::Alignment(Qt::AlignCenter)) << text;
+    // Each line's longest text within the window's or the panel's inner edge, in its line's height.
+    const std::tuple<QLabel*, const char*, int> texts[] = {{form.label1(), "99990p", 295},
+                                                           {form.label2(), "ゲームオーバー", 205},
+                                                           {form.label3(), "99990\u3000ポイント", 193},
+                                                           {form.label4(), "Press Enter Key To Start", 193}};
+    for (const auto& [label, text, width] : texts) {
         EXPECT_LE(label->fontMetrics().horizontalAdvance(QString::fromUtf8(text)), width) << text;
         EXPECT_LE(label->fontMetrics().height(), label->height()) << text;
     }
+    // At factor 2 every pixel of the panel's frame and the ring inside it, corners included, is one 2 x 2
+    // block.
+    QImage twice(form.picture2()->size() * 2, QImage::Format_RGB32);
+    twice.setDevicePixelRatio(2);
+    form.picture2()->render(&twice);
+    const int w = twice.width(), h = twice.height();
+    for (int y = 0; y < h; y += 2) {
+        for (int x = 0; x < w; x += 2) {
+            const QRgb block = twice.pixel(x, y);
+            if (x > 2 && y > 2 && x < w - 4 && y < h - 4) {
+                continue; // the text inside is drawn finer
+            }
+            ASSERT_TRUE(twice.pixel(x + 1, y) == block && twice.pixel(x, y + 1) == block &&
+                        twice.pixel(x + 1, y + 1) == block)
+                << "panel pixel " << x / 2 << "," << y / 2;
+        }
+    }
+    EXPECT_NE(twice.pixel(0, 0), twice.pixel(2, 2)) << "a frame round the panel";
+}
+
+// The timers the window has registered, as "interval type" words.
+std::string Timers(QObject& object)
+{
+    std::string timers;
+    for (const auto& timer : QAbstractEventDispatcher::instance()->registeredTimers(&object)) {
+        timers +=
+            std::to_string(timer.interval) + (timer.timerType == Qt::PreciseTimer ? " precise " : " coarse ");
+    }
+    return timers;
 }
 
 TEST_F(Window, ShowsTheStartPanelThenEachFrameAndTheScoreThenTheGameOverPanelTickingOnlyInBetween)
@@ -162,9 +171,9 @@ TEST_F(Window, ShowsTheStartPanelThenEachFrameAndTheScoreThenTheGameOverPanelTic
         return texts.join(u'|').toStdU32String();
     };
     EXPECT_EQ(lines(), U"0p|ケルバド||Press Enter Key To Start");
-    EXPECT_FALSE(form.timer1Active()) << "halted: the timer sleeps";
+    EXPECT_EQ(Timers(form), "") << "halted: the timer sleeps";
     EXPECT_TRUE(key(QEvent::KeyPress, Qt::Key_Return));
-    EXPECT_TRUE(form.timer1Active());
+    EXPECT_EQ(Timers(form), "50 precise ") << "a tick every 50 ms";
     key(QEvent::KeyPress, Qt::Key_Shift);
     // From the top at x 155, 6 down a tick, firing once, straight down 8 a tick from y 13: the
     // player's first shot, 5 up a tick from y 369, meets it on tick 34, its shot the player on tick 46.
@@ -187,11 +196,73 @@ TEST_F(Window, ShowsTheStartPanelThenEachFrameAndTheScoreThenTheGameOverPanelTic
         EXPECT_EQ(form.label1()->text().toStdString(), tick >= 34 && tick < 46 ? "10p" : "0p") << tick;
     }
     EXPECT_EQ(lines(), U"0p|ゲームオーバー|10\u3000ポイント|Press Enter Key To Start");
-    EXPECT_FALSE(form.timer1Active());
+    EXPECT_EQ(Timers(form), "");
     EXPECT_EQ(Probe(form.grab().toImage(), {60, 190, 246, 123, 155, 380, 20, 300}), "LLKC");
     EXPECT_TRUE(key(QEvent::KeyPress, Qt::Key_Enter));
     EXPECT_FALSE(form.state().halted);
     EXPECT_FALSE(form.picture2()->isVisibleTo(&form));
+}
+
+// Rectangles covering the boxes added, as "x,y wxh" words: whole bands of 8 rows, within a band each run
+// of columns, neighbouring bands with the same runs joined; the field's edges and 64-column words no seam.
+TEST(Damage, CoversEachBoxInBandsOfRunsAcrossWordEdgesToTheLastColumnAndBand)
+{
+    const std::pair<std::vector<QRect>, const char*> cases[] = {
+        {{QRect(63, 0, 2, 1)}, "63,0 2x8"},
+        {{QRect(0, 0, 64, 1), QRect(64, 7, 64, 1)}, "0,0 128x8"},
+        {{QRect(127, 8, 2, 9), QRect(191, 8, 2, 1)}, "127,8 2x8 191,8 2x8 127,16 2x8"},
+        {{QRect(255, 395, 50, 9)}, "255,392 45x8"},
+        {{QRect(299, 0, 1, 1), QRect(0, 399, 1, 1)}, "299,0 1x8 0,392 1x8"},
+        {{QRect(-20, -20, 20, 20), QRect(300, 100, 5, 5), QRect(0, 400, 9, 9)}, ""},
+        {{QRect(10, 40, 5, 30), QRect(20, 48, 5, 8)}, "10,40 5x8 10,48 5x8 20,48 5x8 10,56 5x16"},
+        {{QRect(0, 0, 300, 400)}, "0,0 300x400"}};
+    for (const auto& [boxes, rects] : cases) {
+        ui::Damage damage;
+        for (const QRect& box : boxes) {
+            damage.add(box);
+        }
+        std::string seen;
+        damage.forEachRect([&seen](const QRect& r) {
+            seen += (seen.empty() ? "" : " ") + std::to_string(r.x()) + "," + std::to_string(r.y()) + " " +
+                    std::to_string(r.width()) + "x" + std::to_string(r.height());
+        });
+        EXPECT_EQ(seen, rects) << boxes.front().x() << "," << boxes.front().y();
+    }
+}
+
+// What a frame costs the window system: the area the window repaints for it.
+struct RepaintedArea final : QObject {
+    long pixels = 0;
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            for (const QRect& r : static_cast<QPaintEvent*>(event)->region()) {
+                pixels += static_cast<long>(r.width()) * r.height();
+            }
+        }
+        return false;
+    }
+};
+
+TEST_F(Window, RepaintsOnlyWhatEachFrameChanged)
+{
+    form.show();
+    key(QEvent::KeyPress, Qt::Key_Return);
+    key(QEvent::KeyPress, Qt::Key_Left);
+    random->script = {0.0F, 0.5F, 0.5F, 0.9F}; // one enemy from the top, drifting down
+    for (int tick = 0; tick < 2; ++tick) {     // the panel goes, the first frame is whole
+        form.Timer1_Timer();
+        QCoreApplication::processEvents();
+    }
+    RepaintedArea repainted;
+    form.installEventFilter(&repainted);
+    for (int tick = 0; tick < 10; ++tick) {
+        form.Timer1_Timer();
+        QCoreApplication::processEvents();
+    }
+    // The player and the enemy, each in the bands of its place before and after: far below the field.
+    EXPECT_GT(repainted.pixels, 0) << "nothing repainted";
+    EXPECT_LT(repainted.pixels, 10 * 300 * 400 / 100) << "more than 1 % of the field a frame";
 }
 
 // The frame drawn from scratch: every clear fills the whole field, every
@@ -255,7 +326,7 @@ TEST(Damage, TheWindowAlwaysHoldsWhatAFullRedrawShows)
             form.screen()->grabWindow(form.winId()).toImage().convertToFormat(QImage::Format_RGB32);
         QImage frame = redraw.image.copy();
         for (const QWidget* control :
-             std::initializer_list<QWidget*>{form.label1(), form.line1(), form.picture2()}) {
+             std::initializer_list<const QWidget*>{form.label1(), form.line1(), form.picture2()}) {
             if (control->isVisible()) {
                 QPainter(&frame).drawImage(control->geometry(), shown, control->geometry());
             }

@@ -95,7 +95,8 @@ void Form1::createPanel()
     // The lines are placed relative to the panel's inside and are cut off at
     // its inner edge, so they live on a child covering just that.
     auto* inside = new QWidget(picture2_);
-    inside->setGeometry(picture2_->rect().adjusted(Panel::Border, Panel::Border, -Panel::Border, -Panel::Border));
+    inside->setGeometry(
+        picture2_->rect().adjusted(Panel::Border, Panel::Border, -Panel::Border, -Panel::Border));
     inside->setFocusPolicy(Qt::NoFocus);
 
     label4_ = MakeLabel(inside, "Label4", QRect(8, 80, 193, 17), game::Black);
@@ -108,8 +109,8 @@ void Form1::createPanel()
 
 void Form1::createScoreAndBoundaryLines()
 {
-    label1_ = MakeLabel(this, "Label1", QRect(0, 0, game::FieldWidth.value() + ScoreLineOverhang, 17),
-                        game::White);
+    label1_ =
+        MakeLabel(this, "Label1", QRect(0, 0, game::FieldWidth.value() + ScoreLineOverhang, 17), game::White);
     FillBackground(label1_, game::Black);
     label1_->setFont(StatusFont());
 
@@ -169,7 +170,8 @@ void Form1::repaintPresentedDamage()
         update();
         return;
     }
-    const QRect frameShown = QRect(QPoint(0, 0), ContentSize).adjusted(0, label1_->geometry().bottom() + 1, 0, 0);
+    const QRect frameShown =
+        QRect(QPoint(0, 0), ContentSize).adjusted(0, label1_->geometry().bottom() + 1, 0, 0);
     damageRects_.clear();
     playField_.presentedDamage().forEachRect([this, &frameShown](const QRect& box) {
         if (const QRect shown = box & frameShown; !shown.isEmpty()) {
