@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The yardstick for resources.sh: a Qt window with one line of text in the
-// default font that repaints a 300 x 400 image every 50 ms, and nothing else.
+// The yardstick for resources.sh: a Qt window with one line of text in the default font that repaints
+// a 300 x 400 image every 50 ms, and nothing else.
 #include <QApplication>
 #include <QImage>
 #include <QLabel>

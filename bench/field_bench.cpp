@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// What a frame costs and how evenly frames come, each against a yardstick
-// from the same run: a full tick (and its heap allocations) against the least
-// any frame costs, and the window's frame intervals against its timer's.
+// What a frame costs and how evenly frames come, against yardsticks from the same run: a full tick (and
+// its heap allocations) against the least any frame costs, the window's frame intervals against its timer's.
 #include <QApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -20,15 +19,11 @@
 #include <vector>
 
 #include "fakes.h"
-#include "form1.h"
-#include "play_field.h"
-#include "state.h"
-#include "status_display.h"
+#include "form1.h" // and with it the play field, the status display and the game state
 #include "tick.h"
 
-// Heap allocations made by this thread while `counting` is set. Qt allocates
-// with malloc and operator new ends in it, so counting malloc, calloc and
-// realloc sees them all; glibc's own allocator does the work.
+// Heap allocations made by this thread while `counting` is set. Qt allocates with malloc and operator new
+// ends in it, so counting malloc, calloc and realloc sees them all; glibc's own allocator does the work.
 static thread_local bool counting = false;
 static thread_local std::size_t allocations = 0;
 
@@ -56,9 +51,8 @@ void* realloc(void* ptr, std::size_t size) noexcept
 
 namespace {
 
-// Every slot of both pools live and standing still, apart enough that nothing
-// is ever hit: each tick moves, draws and hit-tests all 21 enemies and 201
-// shots, for as long as the benchmark runs.
+// Every slot of both pools live and standing still, apart enough that nothing is ever hit: each tick
+// moves, draws and hit-tests all 21 enemies and 201 shots, for as long as the benchmark runs.
 game::GameState FullPools()
 {
     game::GameState state;
@@ -75,9 +69,9 @@ game::GameState FullPools()
 
 void BM_Floor(benchmark::State& state)
 {
-    std::vector<std::uint32_t> image(static_cast<std::size_t>(game::FieldWidth.value()) * game::FieldHeight.value());
-    std::vector<std::uint32_t> presented(image.size());
-    const std::size_t bytes = image.size() * sizeof(std::uint32_t);
+    constexpr std::size_t Pixels = game::FieldWidth.value() * game::FieldHeight.value();
+    std::vector<std::uint32_t> image(Pixels), presented(Pixels);
+    const std::size_t bytes = Pixels * sizeof(std::uint32_t);
     int value = 0xA0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(image.data());
@@ -98,8 +92,7 @@ void BM_FullTick(benchmark::State& state)
     random.quiet = true;
     field.setBackColour(game::PaleCyan);
     game::GameState game = FullPools();
-    // The first ticks make the play field's two frame buffers; from then on
-    // nothing should allocate.
+    // The first ticks make the play field's two frame buffers; from then on nothing should allocate.
     for (int i = 0; i < 3; ++i) {
         game::Tick(game, field, status, random);
     }
@@ -113,8 +106,8 @@ void BM_FullTick(benchmark::State& state)
     }
     counting = false;
     const auto live = [](const auto& slot) { return static_cast<bool>(slot.active); };
-    if (!counterSeesQt || game.halted || !std::all_of(game.enemies.begin(), game.enemies.end(), live) ||
-        !std::all_of(game.shots.begin(), game.shots.end(), live)) {
+    if (!counterSeesQt || game.halted || !std::ranges::all_of(game.enemies, live) ||
+        !std::ranges::all_of(game.shots, live)) {
         state.SkipWithError(counterSeesQt ? "the pools emptied or the game ended" : "no allocation counted");
     }
     // What the window repaints of such a frame: rectangles, and pixels of the field.
@@ -128,9 +121,8 @@ void BM_FullTick(benchmark::State& state)
 }
 BENCHMARK(BM_FullTick);
 
-// The real window on its own timer with a game always running: an iteration
-// is the wait for the next presented frame. A game that ends is restarted
-// right after its last frame, as a player would.
+// The real window on its own timer with a game always running: an iteration is the wait for the next
+// presented frame. A game that ends is restarted right after its last frame, as a player would.
 void BM_Cadence(benchmark::State& state)
 {
     ui::Form1 form;
@@ -161,8 +153,7 @@ void BM_Cadence(benchmark::State& state)
 // 20 s of frames; repetitions would only repeat them.
 BENCHMARK(BM_Cadence)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(400)->Repetitions(1);
 
-// The console report, keeping each benchmark's median (or its one run) for
-// the ratios printed after it.
+// The console report, keeping each benchmark's median (or its one run) for the ratios printed after it.
 class RatioReporter final : public benchmark::ConsoleReporter {
 public:
     RatioReporter() : ConsoleReporter(OO_Tabular) {}
@@ -171,8 +162,8 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (!run.error_occurred && (median || run.run_type == Run::RT_Iteration)) {
+            if (!run.error_occurred &&
+                (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")) {
                 runs_[run.run_name.function_name] = run;
             }
         }
@@ -180,25 +171,26 @@ public:
 
     void PrintRatios() const
     {
-        const auto tick = runs_.find("BM_FullTick");
-        const auto floor = runs_.find("BM_Floor");
-        if (tick != runs_.end() && floor != runs_.end()) {
-            std::printf("\nframe:   BM_FullTick / BM_Floor = %.2f (CPU time), %.2f (real time); "
-                        "%g heap allocations per tick\n",
-                        tick->second.GetAdjustedCPUTime() / floor->second.GetAdjustedCPUTime(),
-                        tick->second.GetAdjustedRealTime() / floor->second.GetAdjustedRealTime(),
-                        tick->second.counters.at("allocs_per_tick").value);
+        const auto seen = [this](const char* name) { return runs_.contains(name); };
+        const auto counter = [this](const char* run, const char* name) {
+            return runs_.at(run).counters.at(name).value;
+        };
+        if (seen("BM_FullTick") && seen("BM_Floor")) {
+            const Run &tick = runs_.at("BM_FullTick"), &floor = runs_.at("BM_Floor");
             std::printf(
-                "damage:  %g rectangles covering %.0f%% of the field, with every slot of both pools live\n",
-                tick->second.counters.at("damage_rects").value,
-                100 * tick->second.counters.at("damage_share").value);
+                "\nframe:   BM_FullTick / BM_Floor = %.2f (CPU time), %.2f (real time); %g heap allocations "
+                "per tick\ndamage:  %g rectangles covering %.0f%% of the field, with every slot of both "
+                "pools live\n",
+                tick.GetAdjustedCPUTime() / floor.GetAdjustedCPUTime(),
+                tick.GetAdjustedRealTime() / floor.GetAdjustedRealTime(),
+                counter("BM_FullTick", "allocs_per_tick"), counter("BM_FullTick", "damage_rects"),
+                100 * counter("BM_FullTick", "damage_share"));
         }
-        if (const auto cadence = runs_.find("BM_Cadence"); cadence != runs_.end()) {
-            const auto ratio = [&](const char* name) {
-                return cadence->second.counters.at(name).value / static_cast<double>(game::TickInterval.count());
-            };
-            std::printf("cadence: interval / %d ms = %.3f median, %.3f 99th percentile, %.3f largest\n",
-                        static_cast<int>(game::TickInterval.count()), ratio("median_ms"), ratio("p99_ms"), ratio("max_ms"));
+        if (seen("BM_Cadence")) {
+            const double ms = static_cast<double>(game::TickInterval.count());
+            std::printf("cadence: interval / %.0f ms = %.3f median, %.3f 99th percentile, %.3f largest\n", ms,
+                        counter("BM_Cadence", "median_ms") / ms, counter("BM_Cadence", "p99_ms") / ms,
+                        counter("BM_Cadence", "max_ms") / ms);
         }
         std::string load;
         std::getline(std::ifstream("/proc/loadavg"), load);

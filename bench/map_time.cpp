@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// map_time PROGRAM [ARGS...]: starts the program, prints the milliseconds
-// until the X server maps its first window (the MapNotify itself, not a
-// script's polling) and then its process id, and leaves it running.
+// map_time PROGRAM [ARGS...]: starts the program, prints the milliseconds until the X server maps its
+// first window (the MapNotify itself, not a script's polling) and its process id, and leaves it running.
 #include <xcb/xcb.h>
 
 #include <chrono>

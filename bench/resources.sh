@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# What two programs cost under a private Xvfb, in turns over RUNS runs (README.md):
-#   bench/resources.sh [OLD [NEW [RUNS [SECONDS]]]]   defaults: bare_window and
-#   the game of build/release (BUILD=dir for another, and its map_time), 5, 8
+# What two programs cost under a private Xvfb, in turns (README.md): [OLD [NEW [RUNS [SECONDS]]]],
+# by default bare_window and the game of build/release (BUILD=dir for another), 5, 8
 set -euo pipefail
 
 build=$(realpath "${BUILD:-build/release}")
@@ -16,10 +15,7 @@ pids=() # the X server's: a program ends with it, and a stopped one's pid may be
 cleanup() { kill "${pids[@]}" 2>/dev/null || true; rm -rf "$tmp"; wait 2>/dev/null || true; }
 trap cleanup EXIT
 export XDG_RUNTIME_DIR=$tmp LC_NUMERIC=C # Qt warns without the first; $EPOCHREALTIME needs the second
-# Xvfb picks a free display and writes it once it accepts clients, on its Unix
-# socket and on TCP port 6000 + display (local hosts only). -noreset: a server
-# that resets whenever its last client leaves would make every start pay for
-# (and race with) a reset.
+# Xvfb picks a free display, also on TCP port 6000 + display; -noreset spares each start a reset.
 "${pin[@]}" Xvfb -displayfd 3 -screen 0 640x480x24 -listen tcp -noreset 3>"$tmp/display" >/dev/null 2>&1 &
 xvfb=$! && pids+=("$xvfb")
 for _ in $(seq 100); do [[ -s $tmp/display ]] && break; sleep 0.1; done
@@ -27,16 +23,14 @@ display=$(head -n 1 "$tmp/display") && port=$((6000 + display))
 export DISPLAY=":$display"
 xdpyinfo >/dev/null 2>&1 || { echo "resources: Xvfb did not start" >&2; exit 1; }
 
-# Ends a program map_time started. It is not this shell's child, so poll
-# until it is gone (or a zombie), so that the next start does not overlap.
+# Ends a program map_time started, polling: it is not this shell's child.
 stop() {
     kill "$1" 2>/dev/null || return 0
     for _ in $(seq 100); do [[ $(ps -o s= -p "$1") =~ ^Z?$ ]] && return 0; sleep 0.05; done
     kill -9 "$1" 2>/dev/null || true
 }
 
-# Starts PROGRAM pinned, with the VAR=VALUE settings given, and focuses its
-# window once mapped; prints the milliseconds it took to map, leaves its pid in $pid.
+# PROGRAM VAR=VALUE...: started pinned, its window focused; prints ms to map, leaves $pid.
 launch() {
     env "${@:2}" "${pin[@]}" "$map_time" "$1" >"$tmp/map" # a file: the program would hold a pipe open
     pid=$(sed -n 2p "$tmp/map")
@@ -46,23 +40,20 @@ launch() {
     head -n 1 "$tmp/map" | tr '\n' ' '
 }
 
-# Counters of a process so far: nanoseconds of CPU of all its threads, their context
-# switches (each a wakeup or a preemption), the bytes it sent the X server over TCP.
+# A process's CPU ns (all threads), context switches (wakeups, preemptions), bytes sent to X over TCP.
 cpu_ns() { { cat /proc/"$1"/task/*/schedstat 2>/dev/null || true; } | awk '{ t += $1 } END { print t }'; }
 switches() { { cat /proc/"$1"/task/*/status 2>/dev/null || true; } | awk '/ctxt/ { t += $2 } END { print t }'; }
 sent() { ss -tinpH "dport = :$port" | grep -A1 "pid=$1," | awk -F bytes_sent: '{ t += $2 } END { print t + 0 }'; }
 counters() { echo "$EPOCHREALTIME $(cpu_ns "$1") $(cpu_ns "$xvfb") $(switches "$1") $(sent "$1")"; }
 
-# Shift held throughout; Left and Right held a second each in turn, and Enter
-# at each turn, which restarts a running game and starts a halted one.
+# Shift held; Left and Right a second each in turn, Enter at each turn (starts or restarts a game).
 busy() {
     local i k=(Left Right) script=(keydown Shift_L)
     for ((i = 0; i < seconds; ++i)); do script+=(key Return keydown "${k[i % 2]}" sleep 1 keyup "${k[i % 2]}"); done
     timeout $((seconds + 10)) xdotool "${script[@]}" keyup Shift_L
 }
 
-# PID COMMAND...: runs the command; prints, a second: the process's CPU and the
-# X server's (% of one core), its wakeups and the bytes it sent the server.
+# PID COMMAND...: runs it; prints a second's CPU of PID and of X (% core), PID's wakeups, bytes to X.
 during() {
     local before && before=$(counters "$1")
     "${@:2}"
