@@ -35,7 +35,7 @@ signals:
     void panelVisibleChanged(bool visible);
 
 private:
-    // The score the score line shows, so that the tick's showScore every 50 ms
+    // The score the score line shows, so that the showScore of every tick
     // costs a comparison, not a conversion and an allocation, while the score
     // stands still.
     std::int32_t shownScore_ = 0;
