@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -171,11 +172,10 @@ public:
 
     void PrintRatios() const
     {
-        const auto seen = [this](const char* name) { return runs_.contains(name); };
         const auto counter = [this](const char* run, const char* name) {
             return runs_.at(run).counters.at(name).value;
         };
-        if (seen("BM_FullTick") && seen("BM_Floor")) {
+        if (runs_.contains("BM_FullTick") && runs_.contains("BM_Floor")) {
             const Run &tick = runs_.at("BM_FullTick"), &floor = runs_.at("BM_Floor");
             std::printf(
                 "\nframe:   BM_FullTick / BM_Floor = %.2f (CPU time), %.2f (real time); %g heap allocations "
@@ -186,7 +186,7 @@ public:
                 counter("BM_FullTick", "allocs_per_tick"), counter("BM_FullTick", "damage_rects"),
                 100 * counter("BM_FullTick", "damage_share"));
         }
-        if (seen("BM_Cadence")) {
+        if (runs_.contains("BM_Cadence")) {
             const double ms = static_cast<double>(game::TickInterval.count());
             std::printf("cadence: interval / %.0f ms = %.3f median, %.3f 99th percentile, %.3f largest\n", ms,
                         counter("BM_Cadence", "median_ms") / ms, counter("BM_Cadence", "p99_ms") / ms,
@@ -205,9 +205,7 @@ private:
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    setenv("QT_QPA_PLATFORM", "offscreen", 0); // unless set already
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;

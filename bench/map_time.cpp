@@ -36,9 +36,8 @@ int main(int argc, char** argv)
         const bool mapped = (event->response_type & 0x7FU) == XCB_MAP_NOTIFY;
         std::free(event);
         if (mapped) {
-            const std::chrono::duration<double, std::milli> elapsed =
-                std::chrono::steady_clock::now() - start;
-            std::printf("%.1f\n%d\n", elapsed.count(), static_cast<int>(pid));
+            const std::chrono::duration<double, std::milli> ms = std::chrono::steady_clock::now() - start;
+            std::printf("%.1f\n%d\n", ms.count(), static_cast<int>(pid));
             return 0;
         }
     }

@@ -12,8 +12,7 @@ pin=(taskset -c 1) # the server and the program on one CPU: the machine is share
 
 tmp=$(mktemp -d)
 pids=() # the X server's: a program ends with it, and a stopped one's pid may be reused
-cleanup() { kill "${pids[@]}" 2>/dev/null || true; rm -rf "$tmp"; wait 2>/dev/null || true; }
-trap cleanup EXIT
+trap 'kill "${pids[@]}" 2>/dev/null || true; rm -rf "$tmp"; wait 2>/dev/null || true' EXIT
 export XDG_RUNTIME_DIR=$tmp LC_NUMERIC=C # Qt warns without the first; $EPOCHREALTIME needs the second
 # Xvfb picks a free display, also on TCP port 6000 + display; -noreset spares each start a reset.
 "${pin[@]}" Xvfb -displayfd 3 -screen 0 640x480x24 -listen tcp -noreset 3>"$tmp/display" >/dev/null 2>&1 &

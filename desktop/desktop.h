@@ -24,7 +24,8 @@ struct Application {
 
 // Qt's application for a window of `content` pixels, drawn at the whole
 // factor that FittingScale gives for the desktop's own scale. Qt is started
-// once, and a second time only where that scale is not already the factor.
+// once where that scale already is the factor; otherwise again, and on
+// Wayland with the user's own scale factors set, a third time.
 // Where no display can be used, says so in one line and ends the program with
 // status 1. `argc` and `argv` must outlive the application, as Qt's own.
 [[nodiscard]] Application Open(int& argc, char** argv, QSize content);

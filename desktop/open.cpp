@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Qt opened at a whole scale factor: once where the desktop's own scale
-// already is one that fits, twice where it must be changed.
+// already is one that fits, again where it must be changed.
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QScreen>
@@ -33,10 +33,11 @@ std::string QtOption(int argc, char** argv, std::string_view name)
     return {};
 }
 
-// What the user named: -platform, else QT_QPA_PLATFORM. Where X is available
-// (also through XWayland) it is the game's choice: in a Wayland session Qt
-// would try its Wayland plugin first, and without it say so on every start.
-PlatformWanted WantedPlatform(int argc, char** argv)
+// What the user named: -platform, else QT_QPA_PLATFORM; where they named
+// none, X is set as Qt's choice when it is available
+// (also through XWayland): in a Wayland session Qt would try its Wayland
+// plugin first, and without it say so on every start.
+PlatformWanted ChoosePlatform(int argc, char** argv)
 {
     PlatformWanted wanted{QtOption(argc, argv, "-platform"), QtOption(argc, argv, "-display")};
     if (wanted.platform.empty()) {
@@ -78,7 +79,7 @@ Application Open(int& argc, char** argv, QSize content)
     // Qt takes its own options out of argv; a second start needs them back.
     const std::vector<char*> arguments(argv, argv + argc + 1);
     const int count = argc;
-    const PlatformWanted wanted = WantedPlatform(argc, argv);
+    const PlatformWanted wanted = ChoosePlatform(argc, argv);
     // The desktop's scale unrounded, with whatever QT_SCALE_FACTOR or
     // QT_SCREEN_SCALE_FACTORS the user set.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);

@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "platform_failure.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
 #include "fault.h"
+#include "x11.h"
 
 namespace desktop {
 namespace {
@@ -18,9 +22,23 @@ bool IsSet(const char* variable)
     return !qEnvironmentVariableIsEmpty(variable);
 }
 
+// Whether Qt's Wayland platform plugin is where Qt looks for plugins.
+bool HasWaylandPlugin()
+{
+    QStringList folders = QCoreApplication::libraryPaths();
+    for (QString& folder : folders) {
+        folder += QStringLiteral("/platforms");
+    }
+    folders << qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH");
+    return std::any_of(folders.begin(), folders.end(), [](const QString& folder) {
+        return !folder.isEmpty() &&
+               !QDir(folder).entryList({QStringLiteral("libqwayland-*.so")}, QDir::Files).isEmpty();
+    });
+}
+
 // Where a Wayland session without X could not be used: the compositor's
 // socket is missing, or Qt's plugin for it.
-std::string WaylandFailure(bool pluginMissing)
+std::string WaylandFailure()
 {
     const QString name = qEnvironmentVariable("WAYLAND_DISPLAY");
     const QString socket =
@@ -29,7 +47,7 @@ std::string WaylandFailure(bool pluginMissing)
         return "cannot open a display (DISPLAY is not set, and there is no Wayland display \"" +
                name.toStdString() + "\")";
     }
-    if (pluginMissing) {
+    if (!HasWaylandPlugin()) {
         return "cannot open a display (DISPLAY is not set, and Qt's Wayland platform plugin is not "
                "installed: it is in the package qt6-wayland)";
     }
@@ -40,37 +58,52 @@ std::string WaylandFailure(bool pluginMissing)
 
 PlatformAttempt* PlatformAttempt::current_ = nullptr;
 
-PlatformAttempt::PlatformAttempt(PlatformWanted wanted)
-    : wanted_(std::move(wanted)), previous_(qInstallMessageHandler(&PlatformAttempt::Handle))
+std::mutex& PlatformAttempt::Lock()
 {
-    current_ = this;
+    static std::mutex lock;
+    return lock;
+}
+
+PlatformAttempt::PlatformAttempt(PlatformWanted wanted) : wanted_(std::move(wanted))
+{
+    {
+        const std::lock_guard guard(Lock());
+        current_ = this;
+    }
+    previous_ = qInstallMessageHandler(&PlatformAttempt::Handle);
 }
 
 PlatformAttempt::~PlatformAttempt()
 {
     qInstallMessageHandler(previous_);
-    current_ = nullptr;
+    {
+        const std::lock_guard guard(Lock());
+        current_ = nullptr;
+    }
     for (const auto& [type, message] : held_) {
         qt_message_output(type, QMessageLogContext(), message);
     }
 }
 
-void PlatformAttempt::Handle(QtMsgType type, const QMessageLogContext& /*context*/, const QString& message)
+// Qt's messages may come from any thread.
+void PlatformAttempt::Handle(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    current_->held_.emplace_back(type, message);
+    const std::lock_guard guard(Lock());
+    if (current_ == nullptr) { // a message from another thread as the attempt ends
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+        return;
+    }
     if (type == QtFatalMsg) {
         std::fprintf(stderr, "%s%s\n", std::string(game::ErrorPrefix).c_str(), current_->failure().c_str());
         std::_Exit(EXIT_FAILURE);
     }
+    current_->held_.emplace_back(type, message);
 }
 
-// Why Qt gave up, from what was asked of it and what it said on the way.
+// Why Qt gave up, from what was asked of it and what the system has: asked
+// only now, so that a start that works pays for none of it.
 std::string PlatformAttempt::failure() const
 {
-    const auto said = [this](const char* words) {
-        return std::any_of(held_.begin(), held_.end(),
-                           [words](const auto& held) { return held.second.contains(QLatin1String(words)); });
-    };
     const std::string& platform = wanted_.platform;
     if (platform.starts_with("xcb") || (platform.empty() && !IsSet("WAYLAND_DISPLAY"))) {
         const std::string display =
@@ -78,12 +111,12 @@ std::string PlatformAttempt::failure() const
         if (display.empty()) {
             return "cannot open a display (DISPLAY is not set)";
         }
-        if (said("could not connect to display")) {
+        if (!x11::Answers(display)) {
             return "cannot open display \"" + display + "\"";
         }
     }
     if (platform.empty()) {
-        return WaylandFailure(said("Could not find the Qt platform plugin \"wayland"));
+        return WaylandFailure();
     }
     return "cannot use the Qt platform \"" + platform + "\"";
 }

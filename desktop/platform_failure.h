@@ -5,6 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,6 +35,7 @@ public:
 
 private:
     static void Handle(QtMsgType type, const QMessageLogContext& context, const QString& message);
+    static std::mutex& Lock();
     [[nodiscard]] std::string failure() const;
 
     // Qt takes a plain function as its message handler, so the attempt it
@@ -41,7 +43,7 @@ private:
     static PlatformAttempt* current_; // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
     PlatformWanted wanted_;
-    QtMessageHandler previous_;
+    QtMessageHandler previous_ = nullptr;
     std::vector<std::pair<QtMsgType, QString>> held_;
 };
 

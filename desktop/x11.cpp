@@ -37,10 +37,11 @@ xcb_connection_t* Connection()
     return x11 != nullptr ? x11->connection() : nullptr;
 }
 
-// Watches Qt's X events for the window's DestroyNotify. Qt itself only ever
-// destroys the window as the program ends, so one that comes while the
-// window still has that id is another client's doing: a session tool, or a
-// window manager gone wrong. The window is gone for good, so is the game.
+// Watches Qt's X events for the window's DestroyNotify. Where Qt destroys a
+// window itself, as the program ends or to make it anew, the widget no
+// longer has that id by then; one that comes while the window still has it is
+// another client's doing: a session tool, or a window manager gone wrong.
+// The window is gone for good, and so is the game.
 class DestroyWatch final : public QObject, public QAbstractNativeEventFilter {
 public:
     explicit DestroyWatch(QWidget& window) : QObject(&window), window_(window)
@@ -71,6 +72,14 @@ private:
 bool IsX11()
 {
     return Connection() != nullptr;
+}
+
+bool Answers(const std::string& display)
+{
+    xcb_connection_t* connection = xcb_connect(display.empty() ? nullptr : display.c_str(), nullptr);
+    const bool answered = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return answered;
 }
 
 // Qt's own Motif hints ask for a resizable window even when its size is

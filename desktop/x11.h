@@ -2,12 +2,18 @@
 // What the window asks of an X server directly, on Qt's own connection.
 #pragma once
 
+#include <string>
+
 class QWidget;
 
 namespace desktop::x11 {
 
 // Whether Qt is talking to an X server.
 [[nodiscard]] bool IsX11();
+
+// Whether the X server of `display` (empty for $DISPLAY) takes a connection:
+// asked only once Qt has failed to open it, to say why.
+[[nodiscard]] bool Answers(const std::string& display);
 
 // Asks window managers for what a fixed-size window allows: to be moved and
 // closed, under a border and a title bar with its menu. Before mapping.

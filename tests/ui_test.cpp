@@ -3,6 +3,7 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QEventLoop>
+#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -142,6 +143,18 @@ TEST_F(Window, IsAFixedCaptionedWindowWhoseTextsFitAndWhosePanelFrameIsWholeAtTw
         }
     }
     EXPECT_NE(twice.pixel(0, 0), twice.pixel(2, 2)) << "a frame round the panel";
+    // At factor 1, the same pixels as Qt's own sunken panel.
+    QFrame qtPanel;
+    qtPanel.setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    qtPanel.setPalette(form.picture2()->palette());
+    qtPanel.setAutoFillBackground(true);
+    qtPanel.resize(form.picture2()->size());
+    QImage panel(qtPanel.size(), QImage::Format_RGB32);
+    form.picture2()->render(&panel);
+    const QRect frame = QRect(QPoint(), qtPanel.size());
+    QPainter(&panel).drawImage(frame.adjusted(1, 1, -1, -1), qtPanel.grab().toImage(),
+                               frame.adjusted(1, 1, -1, -1));
+    EXPECT_EQ(panel, qtPanel.grab().toImage().convertToFormat(QImage::Format_RGB32));
 }
 
 // The timers the window has registered, as "interval type" words.
@@ -268,6 +281,20 @@ TEST_F(Window, RepaintsOnlyWhatEachFrameChanged)
     // The player and the enemy, each in the bands of its place before and after: far below the field.
     EXPECT_GT(repainted.pixels, 0) << "nothing repainted";
     EXPECT_LT(repainted.pixels, 10 * 300 * 400 / 100) << "more than 1 % of the field a frame";
+}
+
+TEST_F(Window, AnswersAChangeOfStateWithAWholeFrameEvenWhenHalted)
+{
+    form.show();
+    QCoreApplication::processEvents();
+    RepaintedArea repainted;
+    form.installEventFilter(&repainted);
+    for (const Qt::WindowStates state : {Qt::WindowFullScreen, Qt::WindowNoState}) {
+        repainted.pixels = 0;
+        form.setWindowState(state);
+        QCoreApplication::processEvents();
+        EXPECT_GE(repainted.pixels, 300 * 400) << state;
+    }
 }
 
 // The frame drawn from scratch: every clear fills the whole field, every

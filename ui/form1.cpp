@@ -222,13 +222,6 @@ void Form1::paintEvent(QPaintEvent* event)
     }
 }
 
-// Likewise for a new size, which may be no change at all where the window
-// system asked for more than the window allows.
-void Form1::resizeEvent(QResizeEvent* /*event*/)
-{
-    update();
-}
-
 void Form1::keyPressEvent(QKeyEvent* event)
 {
     const std::optional<game::KeyCode> code = GameKey(event->key());

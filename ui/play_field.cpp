@@ -259,6 +259,7 @@ void PlayField::present()
         if (presented_.isNull()) {
             game::RaiseFault("the presented frame could not be created");
         }
+        presented_.fill(backColour_); // no stale memory, even drawn on without a clear
     }
     if (imageContent_->whole || presentedContent_->whole || imageContent_->back != presentedContent_->back) {
         presentedDamage_.addAll();
