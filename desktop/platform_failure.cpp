@@ -56,7 +56,8 @@ std::string WaylandFailure()
 
 } // namespace
 
-PlatformAttempt* PlatformAttempt::current_ = nullptr;
+PlatformAttempt* PlatformAttempt::current_ =
+    nullptr; // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
 std::mutex& PlatformAttempt::Lock()
 {

@@ -54,9 +54,10 @@ public:
         if (type == "xcb_generic_event_t") {
             const auto* event = static_cast<const xcb_generic_event_t*>(message);
             constexpr std::uint8_t SentByClient = 0x80;
+            // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): xcb's events share one header
+            const auto* destroyed = reinterpret_cast<const xcb_destroy_notify_event_t*>(event);
             if ((event->response_type & ~SentByClient) == XCB_DESTROY_NOTIFY &&
-                reinterpret_cast<const xcb_destroy_notify_event_t*>(event)->window ==
-                    window_.internalWinId()) {
+                destroyed->window == window_.internalWinId()) {
                 QCoreApplication::exit(EXIT_SUCCESS);
             }
         }
