@@ -126,7 +126,7 @@ TEST(FittingScale, RoundsTheDesktopsScaleAndLowersItUntilTheWindowFits)
     }
 }
 
-TEST_F(Window, IsCaptionedWithTextsThatFitAndAPanelFrameWholeAtTwiceTheSize)
+TEST_F(Window, IsCaptionedWithTextsThatFitAndQtsOwnPanelFrame)
 {
     EXPECT_EQ(form.windowTitle().toStdU32String(), U"ケルバド\u3000" KERUBADO_VERSION ".");
     // Each line's longest text within the window's or the panel's inner edge, in its line's height.
@@ -137,23 +137,6 @@ TEST_F(Window, IsCaptionedWithTextsThatFitAndAPanelFrameWholeAtTwiceTheSize)
     for (const auto& [label, text, width] : texts) {
         EXPECT_LE(label->fontMetrics().horizontalAdvance(QString::fromUtf8(text)), width) << text;
         EXPECT_LE(label->fontMetrics().height(), label->height()) << text;
-    }
-    // At factor 2 every pixel of the panel's frame and the ring inside it, corners included, is one 2 x 2
-    // block.
-    QImage twice(form.picture2()->size() * 2, QImage::Format_RGB32);
-    twice.setDevicePixelRatio(2);
-    form.picture2()->render(&twice);
-    const int w = twice.width(), h = twice.height();
-    for (int y = 0; y < h; y += 2) {
-        for (int x = 0; x < w; x += 2) {
-            const QRgb block = twice.pixel(x, y);
-            if (x > 2 && y > 2 && x < w - 4 && y < h - 4) {
-                continue; // the text inside is drawn finer
-            }
-            ASSERT_TRUE(twice.pixel(x + 1, y) == block && twice.pixel(x, y + 1) == block &&
-                        twice.pixel(x + 1, y + 1) == block)
-                << "panel pixel " << x / 2 << "," << y / 2;
-        }
     }
     // At factor 1, the same pixels as Qt's own sunken panel.
     QFrame qtPanel;
