@@ -154,6 +154,16 @@ void BM_Cadence(benchmark::State& state)
 // 20 s of frames; repetitions would only repeat them.
 BENCHMARK(BM_Cadence)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(400)->Repetitions(1);
 
+// Whether a run stopped on SkipWithError: its `error_occurred` until Google Benchmark 1.8, `skipped` since.
+template <typename Run> bool skipped(const Run& run)
+{
+    if constexpr (requires { run.skipped; }) {
+        return run.skipped != decltype(run.skipped){};
+    } else {
+        return run.error_occurred;
+    }
+}
+
 // The console report, keeping each benchmark's median (or its one run) for the ratios printed after it.
 class RatioReporter final : public benchmark::ConsoleReporter {
 public:
@@ -163,7 +173,7 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (!run.error_occurred &&
+            if (!skipped(run) &&
                 (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")) {
                 runs_[run.run_name.function_name] = run;
             }

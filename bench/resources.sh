@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # What two programs cost under a private Xvfb, in turns (README.md): [OLD [NEW [RUNS [SECONDS]]]],
-# by default bare_window and the game of build/release (BUILD=dir for another), 5, 8
+# by default bare_window and the game of build/bench (BUILD=dir for another), 5, 8
 set -euo pipefail
 
-build=$(realpath "${BUILD:-build/release}")
+build=$(realpath "${BUILD:-build/bench}")
 old=$(realpath "${1:-$build/bench/bare_window}") new=$(realpath "${2:-$build/app/kerubado}")
 runs=${3:-5} seconds=${4:-8} map_time=$build/bench/map_time
 for p in "$old" "$new" "$map_time"; do [[ -x $p ]] || { echo "resources: $p is not built" >&2; exit 1; }; done

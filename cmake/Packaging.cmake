@@ -25,6 +25,7 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KERUBADO_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${KERUBADO_HOMEPAGE}") # data/CMakeLists.txt
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # The synopsis is the summary above; this is the extended description, as
 # `apt show` prints it (an empty line starts a new paragraph).

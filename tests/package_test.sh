@@ -1,7 +1,8 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# The Debian package from the "package" workflow in SOURCE_DIR/build/package (kept,
-# shared by every build's suite): its files, lintian, desktop data, the program.
+# The Debian package, built with the "package" preset in package-build under the
+# folder it runs in (CTest's: the test's own; kept, so rebuilds are quick):
+# its files, lintian, desktop data, the program.
 set -u
 SOURCE=${1:?usage: package_test.sh SOURCE_DIR VERSION [CMAKE]} VERSION=${2:?} CMAKE=${3:-cmake}
 for tool in "$CMAKE" ninja fc-match dpkg-deb dpkg-shlibdeps file lintian desktop-file-validate appstreamcli; do
@@ -12,10 +13,12 @@ trap 'rm -rf "$WORK"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-rm -f "$SOURCE"/build/package/*.deb
-(cd "$SOURCE" && CMAKE_BUILD_PARALLEL_LEVEL=2 "$CMAKE" --workflow --preset package) >"$WORK/log" 2>&1 ||
-    { tail -n 30 "$WORK/log"; echo "FAIL: cmake --workflow --preset package"; exit 1; }
-DEB=$SOURCE/build/package/kerubado_$VERSION-1_$(dpkg --print-architecture).deb
+BUILD=$PWD/package-build
+rm -f "$BUILD"/*.deb
+{ (cd "$SOURCE" && "$CMAKE" --preset package -B "$BUILD") &&
+    CMAKE_BUILD_PARALLEL_LEVEL=2 "$CMAKE" --build "$BUILD" --target package; } >"$WORK/log" 2>&1 ||
+    { tail -n 30 "$WORK/log"; echo "FAIL: the package preset's build and cpack in $BUILD"; exit 1; }
+DEB=$BUILD/kerubado_$VERSION-1_$(dpkg --print-architecture).deb
 # Every file root's, the program 0755 and the rest 0644; exactly these files.
 dpkg-deb -c "$DEB" | awk '$1 !~ /^d/ { print $1, $2, $NF }' | sort >"$WORK/files"
 { echo '-rwxr-xr-x root/root ./usr/games/kerubado'
