@@ -14,7 +14,7 @@ int main(int argc, char* argv[])
     const desktop::Application opened = desktop::Open(argc, argv, ui::Form1::ContentSize);
     ui::Form1 form;
     form.setWholeFrameRepaints(opened.fractionalMapping);
-    desktop::Adapt(form);
+    desktop::Adapt(form, opened);
     form.show();
     form.raise();
     form.activateWindow();

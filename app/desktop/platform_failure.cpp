@@ -22,7 +22,8 @@ bool IsSet(const char* variable)
     return !qEnvironmentVariableIsEmpty(variable);
 }
 
-// Whether Qt's Wayland platform plugin is where Qt looks for plugins.
+} // namespace
+
 bool HasWaylandPlugin()
 {
     QStringList folders = QCoreApplication::libraryPaths();
@@ -35,6 +36,8 @@ bool HasWaylandPlugin()
                !QDir(folder).entryList({QStringLiteral("libqwayland-*.so")}, QDir::Files).isEmpty();
     });
 }
+
+namespace {
 
 // Where a Wayland session without X could not be used: the compositor's
 // socket is missing, or Qt's plugin for it.

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Qt's platform failing to open, said in one line.
+// Qt's platform plugins: whether Wayland's is there, and a platform failing
+// to open, said in one line.
 #pragma once
 
 #include <QString>
@@ -18,6 +19,9 @@ struct PlatformWanted {
     std::string platform;
     std::string display;
 };
+
+// Whether Qt's Wayland platform plugin is where Qt looks for plugins.
+[[nodiscard]] bool HasWaylandPlugin();
 
 // While it lives, Qt's messages are held back and shown only when it ends,
 // once Qt has opened its platform; Qt's fatal error, that no platform could

@@ -6,6 +6,25 @@
 #include "desktop.h"
 
 namespace desktop {
+namespace {
+
+// The smallest length from `length` on whose frame-wide total, times
+// `scale`, is whole (within the rounding of a double); `length` itself
+// where none is near.
+int WholeLength(int length, int frame, double scale)
+{
+    constexpr int Tries = 120; // compositors scale in 120ths
+    constexpr double Tolerance = 1e-6;
+    for (int extra = 0; extra < Tries; ++extra) {
+        const double logical = (length + extra + frame) * scale;
+        if (std::abs(logical - std::round(logical)) < Tolerance) {
+            return length + extra;
+        }
+    }
+    return length;
+}
+
+} // namespace
 
 int FittingScale(double scale, QSize available, QSize content)
 {
@@ -18,6 +37,22 @@ int FittingScale(double scale, QSize available, QSize content)
         --factor;
     }
     return factor;
+}
+
+int FittingScale(std::span<const Screen> screens, QSize content)
+{
+    int factor =
+        screens.empty() ? 1 : FittingScale(screens.front().scale, screens.front().available, content);
+    for (const Screen& screen : screens) {
+        factor = std::min(factor, FittingScale(screen.scale, screen.available, content));
+    }
+    return factor;
+}
+
+QSize WholeSurfaceSize(QSize content, QMargins frame, double surfaceScale)
+{
+    return {WholeLength(content.width(), frame.left() + frame.right(), surfaceScale),
+            WholeLength(content.height(), frame.top() + frame.bottom(), surfaceScale)};
 }
 
 } // namespace desktop

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+#include "known_warnings.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <cstdio>
+
+namespace desktop {
+namespace {
+
+// Qt takes a plain function as its message handler, so the one it replaced
+// can only be kept here.
+QtMessageHandler previous = nullptr; // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
+
+void Handle(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && message.startsWith(u"The cached device pixel ratio value was stale")) {
+        return;
+    }
+    if (previous != nullptr) {
+        previous(type, context, message);
+    } else {
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+    }
+}
+
+} // namespace
+
+void DropStaleRatioWarnings()
+{
+    previous = qInstallMessageHandler(&Handle);
+}
+
+} // namespace desktop
