@@ -145,4 +145,36 @@ timeout 5 xdotool windowclose "$WID" || fail "cannot destroy the window"
 timeout 1 tail -s 0.05 --pid="$GAME_PID" -f /dev/null || fail "still running a second after its window was destroyed"
 wait "$GAME_PID" || fail "exit status $? after the window was destroyed"
 [[ ! -s $W/err ]] || fail "stderr after the window was destroyed: $(head -3 "$W/err")"
+
+# Two monitors side by side, A 1024 x 768 and B 2560 x 1600, scaled by Qt's per-screen factors and then by
+# the desktop's: one factor that fits both, kept while a game runs and the window moves either way. The
+# window stays 300 x 400, the score line 17 rows high, the boundary line unbroken from end to end.
+monitors() { # PRIMARY: A or B, on a new X server
+    xvfb 3584x1600x24
+    [[ $1 == A ]] && a='*A' b=B || a=A b='*B'
+    timeout 5 xrandr --setmonitor "$a" 1024/271x768/203+0+0 screen >/dev/null &&
+        timeout 5 xrandr --setmonitor "$b" 2560/677x1600/423+1024+0 none >/dev/null || fail "cannot set monitors"
+}
+one_factor_at() { # X Y: the window moved there
+    timeout 5 xdotool windowmove --sync "$WID" "$1" "$2" && sleep 0.3 && shot
+    [[ $(xwininfo -id "$WID" | awk '/Width:|Height:/ { printf "%s ", $2 }') == '300 400 ' ]] &&
+        [[ $(/usr/bin/convert "$W/s.png" -crop 300x1+0+16 -unique-colors -format %k info:)$(px 10 17) == 1A0FFFF ]] &&
+        [[ $(/usr/bin/convert "$W/s.png" -crop 300x1+0+100 -unique-colors -format %k info:)$(px 0 100) == 1000000 ]]
+}
+moves_keeping_one_factor() { one_factor_at 1600 200 && one_factor_at 100 100 && one_factor_at 1600 200; }
+for arrangement in "A QT_SCREEN_SCALE_FACTORS=A=1;B=2" "B QT_SCREEN_SCALE_FACTORS=A=2;B=1" "B Xft.dpi:192"; do
+    monitors "${arrangement%% *}"
+    scale=${arrangement#* }
+    [[ $scale == Xft* ]] && xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	${scale#*:}"
+    [[ $scale == QT_* ]] && export "$scale"
+    "$GAME" 2>"$W/err" &
+    GAME_PID=$!
+    PIDS+=("$GAME_PID")
+    for _ in $(seq 100); do WID=$(window kerubado) && [[ -n $WID ]] && break; sleep 0.2; done
+    [[ -n $WID ]] || fail "no window on monitors $arrangement"
+    focus "$WID"
+    on_new_game moves_keeping_one_factor || fail "monitors $arrangement"
+    unset QT_SCREEN_SCALE_FACTORS
+    kill "$GAME_PID" && wait "$GAME_PID"
+done
 echo PASS
