@@ -13,6 +13,16 @@ Boolean* HeldFlag(GameState& state, KeyCode code)
     return key != Keys.end() && key->held != nullptr ? &(state.*key->held) : nullptr;
 }
 
+// Enter: takes down the panel if it is up, and always starts a fresh game.
+void StartOrRestart(GameState& state, Status& status)
+{
+    if (state.halted) {
+        state.halted = false;
+        status.hidePanel();
+    }
+    ResetGame(state);
+}
+
 } // namespace
 
 void KeyDown(GameState& state, Status& status, KeyCode code)
@@ -29,15 +39,6 @@ void KeyUp(GameState& state, KeyCode code)
     if (Boolean* flag = HeldFlag(state, code)) {
         *flag = false;
     }
-}
-
-void StartOrRestart(GameState& state, Status& status)
-{
-    if (state.halted) {
-        state.halted = false;
-        status.hidePanel();
-    }
-    ResetGame(state);
 }
 
 void ReleaseHeldKeys(GameState& state)

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <string_view>
 
 #include "state.h"
 #include "status.h"
@@ -18,16 +17,15 @@ enum class KeyCode : std::uint8_t { Enter, Shift, Left, Up, Right, Down };
 // which holds none, starts a game.
 struct Key {
     KeyCode code;
-    std::string_view name;
     Boolean GameState::*held;
 };
 inline constexpr std::array<Key, 6> Keys{{
-    {KeyCode::Enter, "Enter", nullptr},
-    {KeyCode::Shift, "Shift", &GameState::fireHeld},
-    {KeyCode::Left, "Left", &GameState::leftHeld},
-    {KeyCode::Up, "Up", &GameState::upHeld},
-    {KeyCode::Right, "Right", &GameState::rightHeld},
-    {KeyCode::Down, "Down", &GameState::downHeld},
+    {KeyCode::Enter, nullptr},
+    {KeyCode::Shift, &GameState::fireHeld},
+    {KeyCode::Left, &GameState::leftHeld},
+    {KeyCode::Up, &GameState::upHeld},
+    {KeyCode::Right, &GameState::rightHeld},
+    {KeyCode::Down, &GameState::downHeld},
 }};
 
 // A key went down, or repeated while held: its flag is held, or Enter starts
@@ -36,9 +34,6 @@ void KeyDown(GameState& state, Status& status, KeyCode code);
 
 // A key came up: its flag, if it has one, is released.
 void KeyUp(GameState& state, KeyCode code);
-
-// Enter: takes down the panel if it is up, and always starts a fresh game.
-void StartOrRestart(GameState& state, Status& status);
 
 // Every held-key flag released: at start-up, and whenever the window stops
 // receiving keys (focus lost or window deactivated), since the key-ups that

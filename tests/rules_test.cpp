@@ -11,7 +11,6 @@
 #include <map>
 #include <regex>
 #include <set>
-#include <source_location>
 #include <sstream>
 
 #include "fakes.h"
@@ -31,15 +30,6 @@ template <typename T> std::optional<T> Parse(const std::string& word)
     return error == std::errc() && end == word.data() + word.size() ? std::optional(value) : std::nullopt;
 }
 
-// After press and lift a key's place in the key table, else a whole number.
-std::optional<int> Argument(const std::string& step, const std::string& word)
-{
-    const auto key = std::ranges::find(game::Keys, word, &game::Key::name) - game::Keys.begin();
-    return step != "press" && step != "lift" ? Parse<int>(word)
-           : key < std::ssize(game::Keys)    ? std::optional(static_cast<int>(key))
-                                             : std::nullopt;
-}
-
 // The words of a text, one space apart.
 std::string Words(const std::string& text)
 {
@@ -53,13 +43,21 @@ struct Rules : testing::Test {
         std::string before = "", after = "";
     };
 
-    // A number with a point is queued as a random number ("max": just below 1),
-    // U D L R F and "halted" set flags, "*N" makes N of the step before, and a
-    // step takes its count of arguments. Says what does not fit, if anything.
+    // A number with a point is queued as a random number ("max": just below 1), "*N" makes N of the
+    // step before, and a step takes its count of whole numbers or key names. Says what does not fit.
     std::string Run(const std::string& script)
     {
         using Step = std::pair<std::size_t, std::function<void(const std::vector<int>&)>>;
+        const auto set = [this](game::Boolean GameState::*flag) {
+            return Step{0, [this, flag](auto&) { state.*flag = true; }};
+        };
         const std::map<std::string, Step> steps{
+            {"U", set(&GameState::upHeld)},
+            {"D", set(&GameState::downHeld)},
+            {"L", set(&GameState::leftHeld)},
+            {"R", set(&GameState::rightHeld)},
+            {"F", set(&GameState::fireHeld)},
+            {"halted", set(&GameState::halted)},
             {"player", {2, [this](auto& a) { state.playerX = a[0], state.playerY = a[1]; }}},
             {"score", {1, [this](auto& a) { state.score = a[0]; }}},
             {"enemy", {4, [this](auto& a) { game::AddEnemy(state, a[0], a[1], a[2], a[3]); }}},
@@ -68,23 +66,26 @@ struct Rules : testing::Test {
             {"tick", {0, [this](auto&) { game::Tick(state, fake, fake, fake); }}},
             {"enemies", {0, [this](auto&) { game::UpdateEnemies(state, fake, fake); }}},
             {"shots", {0, [this](auto&) { game::UpdateShots(state, fake, fake); }}},
-            {"press", {1, [this](auto& a) { game::KeyDown(state, fake, game::Keys.at(a[0]).code); }}},
-            {"lift", {1, [this](auto& a) { game::KeyUp(state, game::Keys.at(a[0]).code); }}},
+            {"press", {1, [this](auto& a) { game::KeyDown(state, fake, game::KeyCode(a[0])); }}},
+            {"lift", {1, [this](auto& a) { game::KeyUp(state, game::KeyCode(a[0])); }}},
             {"unfocus", {0, [this](auto&) { game::ReleaseHeldKeys(state); }}},
             {"load", {0, [this](auto&) { game::LoadGame(state, fake); }}},
-            {"reset", {0, [this](auto&) { game::ResetGame(state); }}},
+            {"reset", {0, [this](auto&) { game::ResetGame(state); }}}};
+        using game::KeyCode;
+        const std::map<std::string, KeyCode> keys{{"Enter", KeyCode::Enter}, {"Shift", KeyCode::Shift},
+                                                  {"Left", KeyCode::Left},   {"Up", KeyCode::Up},
+                                                  {"Right", KeyCode::Right}, {"Down", KeyCode::Down}};
+        const auto argument = [&keys](const std::string& word) {
+            return keys.contains(word) ? std::optional(static_cast<int>(keys.at(word))) : Parse<int>(word);
         };
-        const std::map<std::string, game::Boolean GameState::*> flags{
-            {"U", &GameState::upHeld},    {"D", &GameState::downHeld}, {"L", &GameState::leftHeld},
-            {"R", &GameState::rightHeld}, {"F", &GameState::fireHeld}, {"halted", &GameState::halted}};
         std::function<void()> last;
         std::istringstream in(script);
         for (std::string word; in >> word;) {
             const auto step = steps.find(word);
             std::vector<int> args;
-            for (std::string arg; step != steps.end() && args.size() < step->second.first && in >> arg &&
-                                  Argument(word, arg);) {
-                args.push_back(*Argument(word, arg));
+            for (std::string arg;
+                 step != steps.end() && args.size() < step->second.first && in >> arg && argument(arg);) {
+                args.push_back(*argument(arg));
             }
             if (word == "max" || (word.find('.') != std::string::npos && Parse<float>(word))) {
                 fake.script.push_back(word == "max" ? std::nextafter(1.0F, 0.0F) : *Parse<float>(word));
@@ -92,8 +93,6 @@ struct Rules : testing::Test {
                 for (int n = *Parse<int>(word.substr(1)); n > 1; --n) {
                     last();
                 }
-            } else if (flags.contains(word)) {
-                (last = [this, flag = flags.at(word)] { state.*flag = true; })();
             } else if (step != steps.end() && args.size() == step->second.first) {
                 (last = [&run = step->second.second, args] { run(args); })();
             } else {
@@ -104,20 +103,11 @@ struct Rules : testing::Test {
         return {};
     }
 
-    // Fails a row at its own line (an empty one at its ';'), counted from the
-    // call's first line, which must hold the table's opening R"(.
-    void Check(const Around& around, const std::string& table,
-               std::source_location where = std::source_location::current())
+    void Check(const Around& around, const std::string& table)
     {
         std::istringstream in(table);
-        std::string row;
-        for (auto line = where.line(); std::getline(in, row, ';'); line += std::ranges::count(row, '\n')) {
-            const std::string text = Words(row), verdict = Verdict(around, text);
-            const auto lead = text.empty() ? 0 : row.find_first_not_of(" \n");
-            if (!verdict.empty()) {
-                ADD_FAILURE_AT(where.file_name(), line + std::count(row.begin(), row.begin() + lead, '\n'))
-                    << verdict << "\n  in the row \"" << text << '"';
-            }
+        for (std::string row; std::getline(in, row, ';');) {
+            EXPECT_EQ(Verdict(around, Words(row)), "") << "in the row \"" << Words(row) << '"';
         }
     }
 
@@ -274,13 +264,11 @@ TEST_F(Rules, KeysHoldFlagsAndEnterStartsAGame)
 using RulesDeathTest = Rules;
 TEST_F(RulesDeathTest, OverflowEndsTheProgram)
 {
-    const std::function<void()> overflows[] = {
-        [] { (void)(game::Integer(32767) + game::Integer(1)); }, [] { (void)game::Int(32768.0); },
-        [] { (void)game::Abs(game::Integer(-32768)); },
-        [this] { Run("score 2147483645 enemy 100 100 0 0 shot 100 105 0 -5 shots"); }};
-    for (const auto& overflow : overflows) {
-        EXPECT_EXIT(overflow(), testing::ExitedWithCode(70), "overflow");
-    }
+    const auto ends = testing::ExitedWithCode(70);
+    EXPECT_EXIT((void)(game::Integer(32767) + game::Integer(1)), ends, "overflow");
+    EXPECT_EXIT((void)game::Int(32768.0), ends, "overflow");
+    EXPECT_EXIT((void)game::Abs(game::Integer(-32768)), ends, "overflow");
+    EXPECT_EXIT(Run("score 2147483645 enemy 100 100 0 0 shot 100 105 0 -5 shots"), ends, "overflow");
 }
 
 // A stopped clock makes every run the same, so none of this can flake.

@@ -51,19 +51,6 @@ public:
     [[nodiscard]] const game::GameState& state() const { return state_; }
     [[nodiscard]] const PlayField& playField() const { return playField_; }
 
-    // The score line across the top: "0p", "120p".
-    [[nodiscard]] QLabel* label1() const { return label1_; }
-    // The panel's title: "ケルバド", or "ゲームオーバー" after a game.
-    [[nodiscard]] QLabel* label2() const { return label2_; }
-    // The panel's result line: the final score after a game, else empty.
-    [[nodiscard]] QLabel* label3() const { return label3_; }
-    // The panel's prompt: "Press Enter Key To Start".
-    [[nodiscard]] QLabel* label4() const { return label4_; }
-    // The start and game-over panel, shown while the game is halted.
-    [[nodiscard]] Panel* picture2() const { return picture2_; }
-    // The boundary line across the field, 100 pixels down.
-    [[nodiscard]] QFrame* line1() const { return line1_; }
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -94,6 +81,7 @@ private:
     std::vector<QRect> damageRects_;
     bool wholeFrameRepaints_ = false;
 
+    // The controls, each with its name as its object name ("Picture2").
     // Picture2: the start and game-over panel.
     Panel* picture2_ = nullptr;
     // Label4: the panel's prompt, "Press Enter Key To Start".

@@ -14,7 +14,8 @@
 // Instead of game/fault.cpp: libFuzzer notices an abort, not an _Exit.
 void game::RaiseFault(const char* what) noexcept
 {
-    std::fprintf(stderr, "%.*sfatal error: %s\n", static_cast<int>(ErrorPrefix.size()), ErrorPrefix.data(), what);
+    std::fprintf(stderr, "%.*sfatal error: %s\n", static_cast<int>(ErrorPrefix.size()), ErrorPrefix.data(),
+                 what);
     std::abort();
 }
 
@@ -43,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
             game::ReleaseHeldKeys(state);
         }
         for (unsigned n = step < 200 ? 0 : step - 199; n > 0; --n, ++ticks) {
-            while (fake.script.size() < 67 && back > front) { // the most one tick draws
+            // The most one tick draws: 4 for a new enemy, then for each enemy a fire roll and 2 for its shot.
+            while (fake.script.size() < 4 + 3 * game::EnemySlots && back > front) {
                 fake.script.push_back(static_cast<float>(data[--back]) / 256.0F);
             }
             const game::GameState before = state;
