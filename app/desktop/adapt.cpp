@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 // What a window needs of the desktop it is shown on.
 #include <QWidget>
-#include <QWindow>
 
 #include "desktop.h"
 #include "fixed_size.h"
@@ -17,10 +16,7 @@ void Adapt(QWidget& window, const Application& opened)
         x11::EndWhenDestroyed(window);
     }
     if (opened.surfaceScale != 1.0) {
-        // A title bar Qt draws itself is part of the surface, and counts.
-        window.winId();
-        window.setFixedSize(
-            WholeSurfaceSize(window.size(), window.windowHandle()->frameMargins(), opened.surfaceScale));
+        window.setFixedSize(WholeSurfaceSize(window.size(), opened.surfaceScale));
     }
     KeepFixedSize(window);
 }

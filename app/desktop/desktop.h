@@ -6,7 +6,6 @@
 #pragma once
 
 #include <QApplication>
-#include <QMargins>
 #include <QSize>
 
 #include <memory>
@@ -60,10 +59,10 @@ struct Screen {
 // largest that FittingScale allows on each.
 [[nodiscard]] int FittingScale(std::span<const Screen> screens, QSize content);
 
-// The smallest size, no smaller than `content`, at which a window with
-// `frame` around it spans whole logical pixels of a compositor that takes
-// `surfaceScale` of them for each of the window's: only then does each of its
-// device pixels land on one of the output's.
-[[nodiscard]] QSize WholeSurfaceSize(QSize content, QMargins frame, double surfaceScale);
+// The smallest size, no smaller than `content`, at which a window spans whole
+// logical pixels of a compositor that takes `surfaceScale` of them for each
+// of the window's: only then does each of its device pixels land on one of
+// the output's.
+[[nodiscard]] QSize WholeSurfaceSize(QSize content, double surfaceScale);
 
 } // namespace desktop

@@ -8,15 +8,14 @@
 namespace desktop {
 namespace {
 
-// The smallest length from `length` on whose frame-wide total, times
-// `scale`, is whole (within the rounding of a double); `length` itself
-// where none is near.
-int WholeLength(int length, int frame, double scale)
+// The smallest length from `length` on that, times `scale`, is whole
+// (within the rounding of a double); `length` itself where none is near.
+int WholeLength(int length, double scale)
 {
     constexpr int Tries = 120; // compositors scale in 120ths
     constexpr double Tolerance = 1e-6;
     for (int extra = 0; extra < Tries; ++extra) {
-        const double logical = (length + extra + frame) * scale;
+        const double logical = (length + extra) * scale;
         if (std::abs(logical - std::round(logical)) < Tolerance) {
             return length + extra;
         }
@@ -49,10 +48,9 @@ int FittingScale(std::span<const Screen> screens, QSize content)
     return factor;
 }
 
-QSize WholeSurfaceSize(QSize content, QMargins frame, double surfaceScale)
+QSize WholeSurfaceSize(QSize content, double surfaceScale)
 {
-    return {WholeLength(content.width(), frame.left() + frame.right(), surfaceScale),
-            WholeLength(content.height(), frame.top() + frame.bottom(), surfaceScale)};
+    return {WholeLength(content.width(), surfaceScale), WholeLength(content.height(), surfaceScale)};
 }
 
 } // namespace desktop
