@@ -235,20 +235,6 @@ struct RepaintedArea final : QObject {
     }
 };
 
-TEST_F(Window, AnswersAChangeOfStateWithAWholeFrameEvenWhenHalted)
-{
-    form.show();
-    QCoreApplication::processEvents();
-    RepaintedArea repainted;
-    form.installEventFilter(&repainted);
-    for (const Qt::WindowStates state : {Qt::WindowFullScreen, Qt::WindowNoState}) {
-        repainted.pixels = 0;
-        form.setWindowState(state);
-        QCoreApplication::processEvents();
-        EXPECT_GE(repainted.pixels, 300 * 400) << state;
-    }
-}
-
 // The frame drawn from scratch: every clear fills the whole field, every
 // shape is painted as the play field's fast paths are captured from.
 struct FullRedraw final : game::Canvas {
@@ -272,9 +258,9 @@ struct FullRedraw final : game::Canvas {
     void present() override {}
 };
 
-// A long game, kills and game overs included, in the window and beside it in a twin drawn from scratch:
-// after every tick the window's backing store holds that frame wherever no control covers it, and the
-// window repaints little of it.
+// A change of the window's state answered with a whole frame, even halted; then a long game, kills and
+// game overs included, in the window and beside it in a twin drawn from scratch: after every tick the
+// window's backing store holds that frame wherever no control covers it, and the window repaints little.
 TEST(Damage, TheWindowAlwaysHoldsWhatAFullRedrawShowsRepaintingLittle)
 {
     const auto clock = []() noexcept -> std::uint64_t { return 7; };
@@ -293,6 +279,13 @@ TEST(Damage, TheWindowAlwaysHoldsWhatAFullRedrawShowsRepaintingLittle)
     settle();
     RepaintedArea repainted;
     form.installEventFilter(&repainted);
+    for (const Qt::WindowStates state : {Qt::WindowFullScreen, Qt::WindowNoState}) { // halted, yet a frame
+        repainted.pixels = 0;
+        form.setWindowState(state);
+        QCoreApplication::processEvents();
+        EXPECT_GE(repainted.pixels, 300 * 400) << state;
+    }
+    repainted.pixels = 0;
     const auto press = [&](int key) {
         Key(form, QEvent::KeyPress, key);
         game::KeyDown(twin, status, *ui::GameKey(key));
