@@ -1,7 +1,7 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
 # The real program natively under a headless sway: the app id its window goes by; on an output scaled to
-# 200 %, and to 150 % where Qt takes fractional scales, the field in whole blocks of its own colours while
+# 200 % (with room for twice the size and without), and to 150 % where Qt takes fractional scales, the field in whole blocks of its own colours while
 # a game runs, with nothing on stderr; one line where Qt's Wayland plugin is missing. 77 without sway.
 set -u
 GAME=${1:?usage: e2e_wayland.sh KERUBADO QT_VERSION}
@@ -23,7 +23,7 @@ as_sway=()
 # sway with one output of SIZE at SCALE, and a virtual keyboard that keeps the first key from being lost.
 sway_at() {
     kill "${PIDS[@]}" 2>/dev/null
-    local d=$W/sway-$2
+    local d=$W/sway-$1-$2
     mkdir -m 700 "$d" && ((${#as_sway[@]} == 0)) || chown nobody "$d"
     printf 'xwayland disable\noutput HEADLESS-1 resolution %s scale %s\n' "$1" "$2" >"$d/config"
     env -i PATH="$PATH" HOME="$d" XDG_RUNTIME_DIR="$d" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
@@ -36,7 +36,7 @@ sway_at() {
 }
 # The game's window as sway has it: its app id and size in logical pixels.
 window() {
-    timeout 5 swaymsg -t get_tree | /usr/bin/python3 -c 'import json, sys
+    timeout 5 swaymsg -t get_tree 2>/dev/null | /usr/bin/python3 2>/dev/null -c 'import json, sys
 def walk(n):
     if n.get("app_id"): print(n["app_id"], "%(width)dx%(height)d" % n["window_rect"])
     for c in n["nodes"] + n["floating_nodes"]: walk(c)
@@ -67,6 +67,7 @@ plays_whole() {
     kill "${PIDS[@]}"
 }
 plays_whole 1920x1080 2 300x400 2
+plays_whole 1366x768 2 150x200 1 # too small for twice the size
 [[ $(printf '%s\n' 6.5 "$QT_VERSION" | sort -V | head -1) == 6.5 ]] && plays_whole 1920x1080 1.5 400x536 2
 
 # A compositor, but no Qt platform plugin where this copy of the program finds its plugins: one line that

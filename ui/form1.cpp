@@ -167,7 +167,13 @@ void Form1::followHalted()
 void Form1::repaintPresentedDamage()
 {
     if (wholeFrameRepaints_) {
+        // Its controls too: an edge of one that falls between two of the
+        // window system's pixels is handed over short of it, and the row
+        // there would keep whatever it first showed.
         update();
+        for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            control->update();
+        }
         return;
     }
     const QRect frameShown =
