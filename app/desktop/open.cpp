@@ -70,6 +70,14 @@ PlatformWanted ChoosePlatform(int argc, char** argv)
         wanted.platform = "xcb";
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
+    // The game takes no text, and its window turns input methods away: Qt's
+    // Wayland text-input client would only warn of a surface it never saw
+    // as the window closes (mutter).
+    if (qEnvironmentVariableIsEmpty("QT_WAYLAND_DISABLED_INTERFACES")) {
+        qputenv("QT_WAYLAND_DISABLED_INTERFACES",
+                "zwp_text_input_manager_v1,zwp_text_input_manager_v2,"
+                "zwp_text_input_manager_v3,qt_text_input_method_manager_v1");
+    }
     return wanted;
 }
 
