@@ -5,25 +5,39 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
-#include <array>
+#include <cmath>
+#include <vector>
 
 #include "desktop.h"
 
 namespace {
 
-// One factor for every screen a window may be moved to: the largest that fits on each, whatever their
-// order; a small monitor beside a large one holds a scaled desktop to 1.
-TEST(FittingScale, OneFactorFitsEveryScreen)
+// The desktop's scale rounded, lowered until the window and a frame fit: 150 % on a large screen and on a
+// small one, a fraction the user asked for, 200 % just fitting and just not, three steps down to two,
+// nonsense from a broken screen. Then the largest that fits every screen a window may be moved to: a small
+// monitor beside a large one holds a scaled desktop to 1, whichever comes first.
+TEST(FittingScale, RoundsTheScaleAndFitsEveryScreen)
 {
-    using Screens = std::array<desktop::Screen, 2>;
-    const std::tuple<Screens, int> cases[] = {{Screens{{{2.0, {1920, 1080}}, {2.0, {3840, 2160}}}}, 2},
-                                              {Screens{{{1.0, {1024, 768}}, {2.0, {2560, 1600}}}}, 1},
-                                              {Screens{{{2.0, {2560, 1600}}, {2.0, {1024, 768}}}}, 1},
-                                              {Screens{{{3.0, {3840, 2160}}, {2.0, {1920, 1200}}}}, 2},
-                                              {Screens{{{1.5, {1920, 1080}}, {1.5, {1920, 1080}}}}, 2}};
+    const std::tuple<std::vector<desktop::Screen>, int> cases[] = {
+        {{{1.5, {1920, 1080}}}, 2},
+        {{{1.5, {1366, 768}}}, 1},
+        {{{2.25, {1920, 1080}}}, 2},
+        {{{0.6, {640, 480}}}, 1},
+        {{{2.0, {632, 896}}}, 2},
+        {{{2.0, {632, 895}}}, 1},
+        {{{2.0, {631, 896}}}, 1},
+        {{{3.0, {3840, 2160}}}, 3},
+        {{{2.6, {1920, 1200}}}, 2},
+        {{{NAN, {1920, 1080}}}, 1},
+        {{{1.0, {100, 100}}}, 1},
+        {{{2.0, {1920, 1080}}, {2.0, {3840, 2160}}}, 2},
+        {{{1.0, {1024, 768}}, {2.0, {2560, 1600}}}, 1},
+        {{{2.0, {2560, 1600}}, {2.0, {1024, 768}}}, 1},
+        {{{3.0, {3840, 2160}}, {2.0, {1920, 1200}}}, 2}};
     for (const auto& [screens, factor] : cases) {
         EXPECT_EQ(desktop::FittingScale(screens, {300, 400}), factor)
-            << screens[0].scale << ", " << screens[1].scale;
+            << screens.front().scale << " on " << screens.front().available.width() << " of "
+            << screens.size();
     }
 }
 
