@@ -15,13 +15,16 @@
 
 namespace test {
 
-// The flags in the order every test shares, U D L R F H: up, down, left, right,
-// fire (Shift), halted; '-' for one not set, '?' for one set to other than -1.
+// The flags in the order every test shares, U D L R F H: up, down, left, right, fire (Shift), halted; as
+// Held writes them, '-' for one not set and '?' for one set to other than -1.
+inline constexpr game::Boolean game::GameState::*Flags[] = {
+    &game::GameState::upHeld,    &game::GameState::downHeld, &game::GameState::leftHeld,
+    &game::GameState::rightHeld, &game::GameState::fireHeld, &game::GameState::halted};
 inline std::string Held(const game::GameState& s)
 {
     std::string held;
-    for (const game::Boolean flag : {s.upHeld, s.downHeld, s.leftHeld, s.rightHeld, s.fireHeld, s.halted}) {
-        held += flag.bits() == -1 ? "UDLRFH"[held.size()] : flag.bits() == 0 ? '-' : '?';
+    for (const auto flag : Flags) {
+        held += (s.*flag).bits() == -1 ? "UDLRFH"[held.size()] : (s.*flag).bits() == 0 ? '-' : '?';
     }
     return held;
 }

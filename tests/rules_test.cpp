@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The rules through the fake, as tables: each row a script played on a fresh
-// game between the table's before and after scripts, then the facts seen,
-// "script => fact: value ...;". A row that differs, or cannot be read, fails.
+// The rules through the fake, as tables: each row a script played on a fresh game in place of its table's
+// '%', then the facts seen, "script => fact: value ...;". A row that differs, or cannot be read, fails.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,7 +19,7 @@
 
 namespace {
 
-using game::GameState;
+using namespace std::literals;
 
 // The whole word as a T, or none.
 template <typename T> std::optional<T> Parse(const std::string& word)
@@ -37,28 +36,16 @@ std::string Words(const std::string& text)
 }
 
 struct Rules : testing::Test {
-    GameState state;
+    game::GameState state;
     test::Fakes fake;
-    struct Around { // scripts played before and after every row of a table
-        std::string before = "", after = "";
-    };
 
-    // A number with a point is queued as a random number ("max": just below 1), "*N" makes N of the
-    // step before, and a step takes its count of whole numbers or key names. Says what does not fit.
+    // U D L R F H set flags; +K and -K press and lift the key of flag K (+E: Enter); a number with a point
+    // is a random number to come (max: just below 1); *N makes N of the step before. Says what is unread.
     std::string Run(const std::string& script)
     {
         using Step = std::pair<std::size_t, std::function<void(const std::vector<int>&)>>;
-        const auto set = [this](game::Boolean GameState::*flag) {
-            return Step{0, [this, flag](auto&) { state.*flag = true; }};
-        };
-        const std::map<std::string, Step> steps{
-            {"U", set(&GameState::upHeld)},
-            {"D", set(&GameState::downHeld)},
-            {"L", set(&GameState::leftHeld)},
-            {"R", set(&GameState::rightHeld)},
-            {"F", set(&GameState::fireHeld)},
-            {"halted", set(&GameState::halted)},
-            {"player", {2, [this](auto& a) { state.playerX = a[0], state.playerY = a[1]; }}},
+        std::map<std::string, Step> steps{
+            {"at", {2, [this](auto& a) { state.playerX = a[0], state.playerY = a[1]; }}},
             {"score", {1, [this](auto& a) { state.score = a[0]; }}},
             {"enemy", {4, [this](auto& a) { game::AddEnemy(state, a[0], a[1], a[2], a[3]); }}},
             {"shot", {4, [this](auto& a) { game::AddShot(state, a[0], a[1], a[2], a[3], true); }}},
@@ -66,26 +53,24 @@ struct Rules : testing::Test {
             {"tick", {0, [this](auto&) { game::Tick(state, fake, fake, fake); }}},
             {"enemies", {0, [this](auto&) { game::UpdateEnemies(state, fake, fake); }}},
             {"shots", {0, [this](auto&) { game::UpdateShots(state, fake, fake); }}},
-            {"press", {1, [this](auto& a) { game::KeyDown(state, fake, game::KeyCode(a[0])); }}},
-            {"lift", {1, [this](auto& a) { game::KeyUp(state, game::KeyCode(a[0])); }}},
             {"unfocus", {0, [this](auto&) { game::ReleaseHeldKeys(state); }}},
             {"load", {0, [this](auto&) { game::LoadGame(state, fake); }}},
             {"reset", {0, [this](auto&) { game::ResetGame(state); }}}};
-        using game::KeyCode;
-        const std::map<std::string, KeyCode> keys{{"Enter", KeyCode::Enter}, {"Shift", KeyCode::Shift},
-                                                  {"Left", KeyCode::Left},   {"Up", KeyCode::Up},
-                                                  {"Right", KeyCode::Right}, {"Down", KeyCode::Down}};
-        const auto argument = [&keys](const std::string& word) {
-            return keys.contains(word) ? std::optional(static_cast<int>(keys.at(word))) : Parse<int>(word);
-        };
+        using enum game::KeyCode;
+        const game::KeyCode keys[] = {Up, Down, Left, Right, Shift, Enter};
+        for (std::size_t i = 0; i < std::size(keys); ++i) {
+            steps["UDLRFH"s.substr(i, 1)] = {0, [this, f = test::Flags[i]](auto&) { state.*f = true; }};
+            steps["+"s + "UDLRFE"[i]] = {0, [this, k = keys[i]](auto&) { game::KeyDown(state, fake, k); }};
+            steps["-"s + "UDLRFE"[i]] = {0, [this, k = keys[i]](auto&) { game::KeyUp(state, k); }};
+        }
         std::function<void()> last;
         std::istringstream in(script);
         for (std::string word; in >> word;) {
             const auto step = steps.find(word);
             std::vector<int> args;
             for (std::string arg;
-                 step != steps.end() && args.size() < step->second.first && in >> arg && argument(arg);) {
-                args.push_back(*argument(arg));
+                 step != steps.end() && args.size() < step->second.first && in >> arg && Parse<int>(arg);) {
+                args.push_back(*Parse<int>(arg));
             }
             if (word == "max" || (word.find('.') != std::string::npos && Parse<float>(word))) {
                 fake.script.push_back(word == "max" ? std::nextafter(1.0F, 0.0F) : *Parse<float>(word));
@@ -96,8 +81,7 @@ struct Rules : testing::Test {
             } else if (step != steps.end() && args.size() == step->second.first) {
                 (last = [&run = step->second.second, args] { run(args); })();
             } else {
-                const char* what = step != steps.end() ? "wrong arguments to " : "an unknown word: ";
-                return (Parse<int>(word) ? "a stray number: " : what) + word;
+                return "cannot read " + word;
             }
         }
         return {};
@@ -105,17 +89,14 @@ struct Rules : testing::Test {
 
     // Plays each row of a table on a fresh game and fails it where it cannot be read, checks nothing, or
     // names a fact after its "=>" that is not as seen.
-    void Check(const Around& around, const std::string& table)
+    void Check(const std::string& around, const std::string& table)
     {
         std::istringstream rows(table);
         for (std::string row; std::getline(rows, row, ';');) {
             const auto arrow = std::min(row.find("=>"), row.size());
             state = {}, fake = {};
             game::ResetGame(state);
-            const std::string problem = Run(around.before + " " + row.substr(0, arrow) + " " + around.after);
-            const auto live = [](auto& pool) {
-                return std::ranges::count_if(pool, [](auto& s) { return bool(s.active); });
-            };
+            const std::string unread = Run(std::regex_replace(around, std::regex("%"), row.substr(0, arrow)));
             const std::map<std::string, std::string> facts{
                 {"at:", N(state.playerX) + " " + N(state.playerY)},
                 {"score:", N(state.score)},
@@ -123,7 +104,7 @@ struct Rules : testing::Test {
                 {"shot200:", Describe(state.shots[200])},
                 {"enemy0:", Describe(state.enemies[0])},
                 {"enemy20:", Describe(state.enemies[20])},
-                {"live:", std::to_string(live(state.shots) + live(state.enemies))},
+                {"live:", std::to_string(Live(state.shots) + Live(state.enemies))},
                 {"draws:", std::to_string(fake.draws)},
                 {"calls:", fake.calls},
                 {"flags:", test::Held(state)}};
@@ -132,15 +113,15 @@ struct Rules : testing::Test {
             for (std::istringstream in(expected); in >> word;) {
                 seen += facts.contains(word) ? " " + word + " " + facts.at(word) : "";
             }
-            seen = Words(seen);
-            EXPECT_TRUE(problem.empty() && !seen.empty() && seen == expected)
-                << (!problem.empty() ? problem
-                    : seen.empty()   ? "checks nothing"
-                                     : "seen \"" + seen + '"')
-                << "\n  in the row \"" << Words(row) << '"';
+            seen = !unread.empty() ? unread : seen.empty() ? "checks nothing" : Words(seen);
+            EXPECT_EQ(seen, expected) << "in the row \"" << Words(row) << '"';
         }
     }
 
+    static long Live(auto& p)
+    {
+        return std::ranges::count_if(p, [](auto& s) { return bool(s.active); });
+    }
     static std::string N(auto v) { return std::to_string(v.value()); }
     static std::string Describe(const auto& r) // a shot's ends in whose it is
     {
@@ -152,26 +133,27 @@ struct Rules : testing::Test {
     }
 };
 
+// A test of one rule: its table played round the given script.
+#define RULE(name, around, table)                                                                            \
+    TEST_F(Rules, name)                                                                                      \
+    {                                                                                                        \
+        Check(around, table);                                                                                \
+    }
+
 // Each limit is tested before the step, which may cross it; a shot is seen after its first move.
-TEST_F(Rules, PlayerStopsAtItsLimitsAndItsShotTakesTheMoveMade)
-{
-    Check({}, R"(
-        L tick *33 => at: 5 380;    R tick *31 => at: 295 380;   player 6 380 L tick => at: 1 380;
-        U tick *95 => at: 155 104;  D tick *8 => at: 155 395;    player 294 380 R tick => at: 299 380;
-        player 155 106 U tick => at: 155 103;  player 155 105 U tick => at: 155 105;
-        player 155 394 D tick => at: 155 397;  player 5 380 L R tick *3 => at: 10 380;
-        player 155 104 U D tick *3 => at: 155 107;   F tick => shot0: 155 369 0 -5 player;
+RULE(PlayerStopsAtItsLimitsAndItsShotTakesTheMoveMade, "%", R"(
+        L tick *33 => at: 5 380;    R tick *31 => at: 295 380;   at 6 380 L tick => at: 1 380;
+        U tick *95 => at: 155 104;  D tick *8 => at: 155 395;    at 294 380 R tick => at: 299 380;
+        at 155 106 U tick => at: 155 103;  at 155 105 U tick => at: 155 105;
+        at 155 394 D tick => at: 155 397;  at 5 380 L R tick *3 => at: 10 380;
+        at 155 104 U D tick *3 => at: 155 107;   F tick => shot0: 155 369 0 -5 player;
         F U tick => shot0: 155 364 0 -7 player;      F D tick => shot0: 155 374 0 -3 player;
         F L tick => shot0: 145 369 -5 -5 player;     F R tick => shot0: 165 369 5 -5 player;
-        player 5 380 F L tick => shot0: 5 369 0 -5 player;
-        player 155 105 F U tick => shot0: 155 94 0 -5 player)");
-}
+        at 5 380 F L tick => shot0: 5 369 0 -5 player;  at 155 105 F U tick => shot0: 155 94 0 -5 player)")
 
 // Rolls Int(r * 50) 0-2 top, 3 left, 4 right (0.06F, 0.08F lie a hair below);
 // from the right dx rounds down. An enemy fires on a roll below a quarter.
-TEST_F(Rules, EachEntryKindAtTheEndsOfItsDrawsAndEnemyFire)
-{
-    Check({.after = "enemies"}, R"(
+RULE(EachEntryKindAtTheEndsOfItsDrawsAndEnemyFire, "% enemies", R"(
         0.0 0.0 0.0 0.0 => enemy0: 5 3 -5 2;               0.03 0.25 0.5 0.4 => enemy0: 80 5 0 4;
         0.06 max max max => enemy0: 294 7 5 6;             0.060000002 0.0 0.0 0.0 => enemy0: 1 11 0 1;
         0.08 max max max => enemy0: 11 292 10 3;           0.080000004 0.0 0.0 0.0 => enemy0: 299 11 0 1;
@@ -181,81 +163,63 @@ TEST_F(Rules, EachEntryKindAtTheEndsOfItsDrawsAndEnemyFire)
         enemy 100 100 2 3 0.99 0.0 0.0 0.0 => shot0: 102 109 -3 5 enemy;
         enemy 100 100 2 3 0.99 0.2 0.5 0.5 => shot0: 102 109 2 7 enemy;
         enemy 100 100 2 3 0.99 0.24999999 max max => shot0: 102 109 7 9 enemy;
-        enemy 100 100 2 3 0.99 0.25 0.0 0.0 => live: 1 draws: 2)");
-}
+        enemy 100 100 2 3 0.99 0.25 0.0 0.0 => live: 1 draws: 2)")
 
 // Full pools drop what comes but still draw its numbers: 4 for the newcomer,
 // 21 fire rolls, 2 for enemy 0's lost shot. A reset keeps Shift and halted.
-TEST_F(Rules, PoolsFillTheLowestFreeSlotDropWhenFullAndResetKeepsStaleSlots)
-{
-    Check({}, R"(
+RULE(PoolsFillTheLowestFreeSlotDropWhenFullAndResetKeepsStaleSlots, "%", R"(
         F shot 20 200 0 0 *201 enemy 100 100 0 0 *21 eshot 7 7 7 7 enemy 7 7 7 7
             0.0 0.3 0.4 0.5 0.0 0.5 0.5 tick => live: 222 draws: 27 shot0: 20 200 0 0 player
             shot200: 20 200 0 0 player enemy0: 100 100 0 0 enemy20: 100 100 0 0;
-        U D L R F halted player 7 200 score 1230 shot 11 22 3 -4 *201 enemy 33 44 -5 6 *21 reset
+        U D L R F H at 7 200 score 1230 shot 11 22 3 -4 *201 enemy 33 44 -5 6 *21 reset
             => flags: ----FH at: 155 380 score: 0 live: 0
-               shot200: idle 11 22 3 -4 player enemy20: idle 33 44 -5 6)");
-}
+               shot200: idle 11 22 3 -4 player enemy20: idle 33 44 -5 6)")
 
 // Only inside 0 < x < 300, 0 < y < 400 does anything move, so it goes undrawn.
-TEST_F(Rules, LiveAreaIsTestedBeforeTheMove)
-{
-    Check({.after = "enemies shots enemies shots"}, R"(
+RULE(LiveAreaIsTestedBeforeTheMove, "% enemies shots enemies shots", R"(
         enemy 1 200 -1 0 enemy 0 200 1 0 => calls: reseed 0, circle 0 200 5 red, reseed 2 draws: 3 live: 0;
         enemy 299 200 5 0 enemy 300 200 -1 0 => calls: reseed 0, circle 304 200 5 red, reseed 2 live: 0;
         enemy 200 1 0 -1 enemy 200 0 0 1 => calls: reseed 0, circle 200 0 5 red, reseed 2 live: 0;
         enemy 200 399 0 3 enemy 200 400 0 -1 => calls: reseed 0, circle 200 402 5 red, reseed 2 live: 0;
-        eshot 50 399 0 3 eshot 50 400 0 -5 => calls: reseed 0, point 50 402 red, reseed 1 live: 0)");
-}
+        eshot 50 399 0 3 eshot 50 400 0 -5 => calls: reseed 0, point 50 402 red, reseed 1 live: 0)")
 
 // A shot hits an enemy within 5 pixels on both axes, the player within 4. It
 // takes out every enemy in reach, even on its last pass outside the field,
 // and scores 10 for each if it is the player's; an enemy's shot, none.
-TEST_F(Rules, HitReachOnBothSidesOfEachBoundAndTenPointsAKill)
-{
-    Check({.before = "enemy 100 100 0 0", .after = "shots"}, R"(
+RULE(HitReachOnBothSidesOfEachBoundAndTenPointsAKill, "enemy 100 100 0 0 % shots", R"(
         shot 105 110 0 -5 => score: 10 live: 0;  shot 95 100 0 -5 => score: 10 live: 0;
-        shot 106 105 0 -5 => score: 0 live: 2;   shot 94 105 0 -5 => score: 0 live: 2;
-        shot 100 111 0 -5 => score: 0 live: 2;   shot 100 99 0 -5 => score: 0 live: 2;
+        shot 106 105 0 -5 shot 94 105 0 -5 shot 100 111 0 -5 shot 100 99 0 -5 => score: 0 live: 5;
         shot 159 389 0 -5 => calls: point 159 384 black, gameover 0;
         shot 151 381 0 -5 => calls: point 151 376 black, gameover 0;
-        shot 160 385 0 -5 => live: 2;  shot 150 385 0 -5 => live: 2;  shot 155 390 0 -5 => live: 2;
-        shot 155 380 0 -5 => live: 2;
+        shot 160 385 0 -5 shot 150 385 0 -5 shot 155 390 0 -5 shot 155 380 0 -5 => live: 5;
         enemy 155 372 0 0 shot 155 381 0 -5 => calls: point 155 376 black, gameover 10 live: 0;
         score 20 enemy 300 100 0 0 enemy 305 95 0 0 enemy 308 100 0 0 enemy 297 105 0 0 shot 297 105 5 -5
             => calls: point 302 100 black score: 50 live: 2;
         score 20 enemy 300 100 0 0 enemy 305 95 0 0 enemy 308 100 0 0 enemy 297 105 0 0 eshot 297 105 5 -5
-            => calls: point 302 100 red score: 20 live: 2)");
-}
+            => calls: point 302 100 red score: 20 live: 2)")
 
 // Everything at once; a game over at shot 1 of 3, the frame still finished; halted.
-TEST_F(Rules, ATickKeepsItsOrderFinishesAfterAGameOverAndDoesNothingHalted)
-{
-    Check({.after = "tick"}, R"(
+RULE(ATickKeepsItsOrderFinishesAfterAGameOverAndDoesNothingHalted, "% tick", R"(
         R F shot 199 70 0 -5 enemy 50 50 1 1 enemy 200 60 -1 2 0.01 0.5 0.5 0.0 0.0 0.5 0.5 0.5 0.5
             => calls: clear, fill red, reseed 0, circle 51 51 5 red, circle 199 62 5 red, circle 150 3 5 red,
                point 199 65 black, point 165 369 black, point 52 62 red, fill black, circle 160 380 5,
                present, score 10 draws: 9 score: 10;
-        player 100 300 score 30 enemy 20 20 0 1 shot 50 50 0 -5 eshot 100 290 0 6 eshot 200 200 0 6
+        at 100 300 score 30 enemy 20 20 0 1 shot 50 50 0 -5 eshot 100 290 0 6 eshot 200 200 0 6
             => calls: clear, fill red, reseed 0, circle 20 21 5 red, point 50 45 black, point 100 296 red,
                gameover 30, fill black, circle 155 380 5, present, score 0 flags: -----H;
-        halted F L U score 70 enemy 100 100 1 1 eshot 155 370 0 10
-            => calls: draws: 0 flags: U-L-FH at: 155 380 score: 70 live: 2)");
-}
+        H F L U score 70 enemy 100 100 1 1 eshot 155 370 0 10
+            => calls: draws: 0 flags: U-L-FH at: 155 380 score: 70 live: 2)")
 
 // Arrows and Shift hold their flags, halted or not; Enter starts a game, taking any panel down.
-TEST_F(Rules, KeysHoldFlagsAndEnterStartsAGame)
-{
-    Check({.before = "player 40 380 score 120 shot 10 20 0 -5"}, R"(
-        press Up => flags: U-----;  press Down => flags: -D----;  halted press Left => flags: --L--H;
-        press Right => flags: ---R--;  halted press Shift => flags: ----FH;  U L R lift Left => flags: U--R--;
-        U D L R F halted lift Shift => flags: UDLR-H at: 40 380 score: 120 live: 1 calls: ;
-        U F halted lift Enter => flags: U---FH at: 40 380 score: 120 live: 1 calls: ;
-        U D L R F halted press Enter => flags: ----F- at: 155 380 score: 0 live: 0 calls: hide;
-        U D L R F press Enter => flags: ----F- at: 155 380 score: 0 live: 0 calls: ;
+RULE(KeysHoldFlagsAndEnterStartsAGame, "at 40 380 score 120 shot 10 20 0 -5 %", R"(
+        +U => flags: U-----;  +D => flags: -D----;  H +L => flags: --L--H;  +R => flags: ---R--;
+        H +F => flags: ----FH;  U L R -L => flags: U--R--;
+        U D L R F H -F => flags: UDLR-H at: 40 380 score: 120 live: 1 calls: ;
+        U F H -E => flags: U---FH at: 40 380 score: 120 live: 1 calls: ;
+        U D L R F H +E => flags: ----F- at: 155 380 score: 0 live: 0 calls: hide;
+        U D L R F +E => flags: ----F- at: 155 380 score: 0 live: 0 calls: ;
         U D L R F unfocus => flags: ------ at: 40 380 live: 1;
-        U D L R F load => flags: -----H at: 155 380 score: 0 live: 0 calls: back cyan)");
-}
+        U D L R F load => flags: -----H at: 155 380 score: 0 live: 0 calls: back cyan)")
 
 // An overflow anywhere ends the program with status 70.
 using RulesDeathTest = Rules;
@@ -275,9 +239,8 @@ TEST(ClockSeededRandom, FreshNumbersFromZeroToJustBelowOneAfterEveryReseed)
     std::set<float> seen;
     for (int tick = 0; tick < 100'000; ++tick) {
         random.reseed();
-        const float v = random.next();
+        const float v = *seen.insert(random.next()).first;
         ASSERT_TRUE(v >= 0.0F && v < 1.0F && v * 16777216.0F == std::floor(v * 16777216.0F)) << v;
-        seen.insert(v);
     }
     EXPECT_GT(seen.size(), 99'000U) << "an unchanged clock must still give new numbers";
     EXPECT_TRUE(*seen.begin() < 1e-4F && *seen.rbegin() > 1.0F - 1e-4F) << "the whole range";

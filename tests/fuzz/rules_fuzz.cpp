@@ -14,20 +14,15 @@
 // Instead of game/fault.cpp: libFuzzer notices an abort, not an _Exit.
 void game::RaiseFault(const char* what) noexcept
 {
-    std::fprintf(stderr, "%.*sfatal error: %s\n", static_cast<int>(ErrorPrefix.size()), ErrorPrefix.data(),
-                 what);
+    std::fprintf(stderr, "%sfatal error: %s\n", std::string(ErrorPrefix).c_str(), what);
     std::abort();
 }
 
-namespace {
-long long runningTicks = 0;
-const struct Report {
-    ~Report() { std::printf("rules_fuzz: %lld running ticks\n", runningTicks); }
-} report;
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size)
 {
+    static long long runningTicks = 0; // told at the end
+    [[maybe_unused]] static const int told =
+        std::atexit([] { std::printf("rules_fuzz: %lld running ticks\n", runningTicks); });
     const auto ensure = [](bool kept, const char* rule) {
         kept ? void() : (std::fprintf(stderr, "rules_fuzz: broken: %s\n", rule), std::abort());
     };
@@ -48,16 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
             while (fake.script.size() < 4 + 3 * game::EnemySlots && back > front) {
                 fake.script.push_back(static_cast<float>(data[--back]) / 256.0F);
             }
-            const game::GameState before = state;
+            const game::GameState was = state;
             game::Tick(state, fake, fake, fake);
-            runningTicks += before.halted ? 0 : 1;
-            ensure(!before.halted || std::memcmp(&before, &state, sizeof state) == 0,
-                   "a halted tick does nothing");
-            ensure(before.halted || !state.halted || (state.score == 0 && state.playerX == 155),
-                   "a game over resets the game");
+            runningTicks += was.halted ? 0 : 1;
             const int x = state.playerX.value(), y = state.playerY.value(), score = state.score.value();
-            ensure(x >= 5 && x <= 295 && x % 5 == 0 && y >= 104 && y <= 395 && y % 3 == 2,
-                   "the player's grid");
+            ensure(!was.halted || std::memcmp(&was, &state, sizeof state) == 0, "a halted tick does nothing");
+            ensure(was.halted || !state.halted || (score == 0 && x == 155), "a game over resets the game");
+            ensure(x >= 5 && x <= 295 && x % 5 == 0 && y >= 104 && y <= 395 && y % 3 == 2, "player's grid");
             ensure(score >= 0 && score % 10 == 0, "10 points a kill");
         }
     }
