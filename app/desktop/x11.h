@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// What the window asks of an X server directly, on Qt's own connection.
+// The X11 protocol through xcb: what the window asks of the X server on Qt's own
+// connection, and whether a display answers at all, on a connection of its own.
 #pragma once
 
 #include <string>
