@@ -56,7 +56,7 @@ TEST(WholeSurfaceSize, GrowsTheWindowToWholeLogicalPixels)
 }
 
 // A maximise that the window system applies anyway is undone at once; the window keeps its size.
-TEST(Adapt, UndoesAMaximise)
+TEST(Adapt, UndoesAMaximiseAndGrowsTheWindowToWholeLogicalPixels)
 {
     QWidget window;
     window.setFixedSize(300, 400);
@@ -67,6 +67,14 @@ TEST(Adapt, UndoesAMaximise)
     QApplication::processEvents();
     EXPECT_FALSE(window.windowHandle()->windowStates().testFlag(Qt::WindowMaximized));
     EXPECT_EQ(window.size(), QSize(300, 400));
+
+    // Drawn at twice the size on a 150 % output, the window grows to whole logical pixels.
+    QWidget grown;
+    grown.setFixedSize(300, 400);
+    desktop::Application atTwiceOn150;
+    atTwiceOn150.surfaceScale = 2 / 1.5;
+    desktop::Adapt(grown, atTwiceOn150);
+    EXPECT_EQ(grown.size(), QSize(300, 402));
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 # 77 without the X tools. An idle player is shot in seconds: a check that sees it reruns.
 set -u
 GAME=${1:?usage: e2e.sh KERUBADO}
-for tool in Xvfb xdotool xprop xwininfo xlogo /usr/bin/convert /usr/bin/import /usr/bin/python3; do
+for tool in Xvfb xdotool xprop xwininfo xrandr xlogo /usr/bin/convert /usr/bin/import /usr/bin/python3; do
     command -v "$tool" >/dev/null || { echo "skipped: no $tool"; exit 77; }
 done
 unset QT_QPA_PLATFORM

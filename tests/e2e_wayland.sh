@@ -9,7 +9,7 @@ QT_VERSION=${2:?}
 for tool in sway swaymsg grim wtype setpriv /usr/bin/convert /usr/bin/python3; do
     command -v "$tool" >/dev/null || { echo "skipped: no $tool"; exit 77; }
 done
-unset DISPLAY QT_QPA_PLATFORM
+unset DISPLAY QT_QPA_PLATFORM QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_WAYLAND_DISABLED_INTERFACES QT_PLUGIN_PATH
 W=$(mktemp -d)
 chmod 755 "$W"
 mkdir -m 700 "$W/run"
@@ -30,6 +30,7 @@ sway_at() {
         WLR_RENDERER=pixman "${as_sway[@]}" sway -c "$d/config" >"$d/log" 2>&1 &
     PIDS=($!)
     for _ in $(seq 100); do compgen -G "$d/sway-ipc.*" >/dev/null && [[ -S $d/wayland-1 ]] && break; sleep 0.1; done
+    [[ -S $d/wayland-1 ]] || { tail -3 "$d/log"; fail "sway did not start"; }
     export WAYLAND_DISPLAY=$d/wayland-1 SWAYSOCK=$(compgen -G "$d/sway-ipc.*")
     timeout 600 wtype -s 400000 &
     PIDS+=($!)

@@ -17,13 +17,13 @@ namespace desktop {
 
 struct Application {
     std::unique_ptr<QApplication> app;
-    // Whether Qt maps the window's pixels by a fraction all the same (a
-    // Wayland output scaled further than the window fits, with a Qt that
-    // takes whole scales only): partial repaints leave streaks there, so the
-    // window should repaint whole.
+    // Whether Qt maps the window's pixels onto the compositor's logical ones
+    // by a fraction (a fractional Wayland scale, or an output scaled further
+    // than the window fits): partial repaints leave streaks and white rows
+    // there, so the window should repaint whole.
     bool fractionalMapping = false;
-    // The compositor's logical pixels per window pixel, where Qt is told to
-    // draw at a whole factor on a fractionally scaled Wayland output; 1 elsewhere.
+    // The compositor's logical pixels per window pixel where Qt is told to
+    // draw at a factor other than the Wayland output's own scale; 1 elsewhere.
     double surfaceScale = 1.0;
 };
 

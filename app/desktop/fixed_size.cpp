@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <chrono>
+
 namespace desktop {
 namespace {
 
@@ -36,7 +38,7 @@ public:
             // the maximised one, so under Qt's own title bar, which offers a
             // maximise whatever the window asks, the window may grow while
             // the maximise lasts.
-            ownTitleBar_ = QGuiApplication::platformName() == u"wayland" &&
+            ownTitleBar_ = QGuiApplication::platformName().startsWith(u"wayland") &&
                            !window_.windowHandle()->frameMargins().isNull();
             if (ownTitleBar_) {
                 window_.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -53,7 +55,13 @@ private:
         QWindow& handle = *window_.windowHandle();
         if (handle.windowStates().testFlag(Qt::WindowMaximized)) {
             handle.setWindowStates(handle.windowStates() & ~Qt::WindowMaximized);
+            // A compositor that does not give the size back within a second
+            // has kept it, and the window puts it back itself.
             restoring_ = true;
+            QTimer::singleShot(std::chrono::seconds(1), this, [this] {
+                restoring_ = false;
+                keepSize();
+            });
         }
     }
 

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <atomic>
 #include <cstdio>
 
 namespace desktop {
@@ -11,15 +12,17 @@ namespace {
 
 // Qt takes a plain function as its message handler, so the one it replaced
 // can only be kept here.
-QtMessageHandler previous = nullptr; // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
+// Atomic: Qt's threads may report while it is being installed.
+std::atomic<QtMessageHandler> previous =
+    nullptr; // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
 void Handle(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     if (type == QtWarningMsg && message.startsWith(u"The cached device pixel ratio value was stale")) {
         return;
     }
-    if (previous != nullptr) {
-        previous(type, context, message);
+    if (const QtMessageHandler handler = previous.load(); handler != nullptr) {
+        handler(type, context, message);
     } else {
         std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
     }
@@ -29,7 +32,7 @@ void Handle(QtMsgType type, const QMessageLogContext& context, const QString& me
 
 void DropStaleRatioWarnings()
 {
-    previous = qInstallMessageHandler(&Handle);
+    previous.store(qInstallMessageHandler(&Handle));
 }
 
 } // namespace desktop

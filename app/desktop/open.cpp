@@ -62,9 +62,9 @@ PlatformWanted ChoosePlatform(int argc, char** argv)
     if (wanted.platform.empty()) {
         wanted.platform = qgetenv("QT_QPA_PLATFORM").toStdString();
     }
-    const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
-    if (wanted.platform.empty() && QtTakesFractionalScales && WaylandCompositorListening() &&
-        HasWaylandPlugin()) {
+    const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY") || !wanted.display.empty();
+    if (wanted.platform.empty() && wanted.display.empty() && QtTakesFractionalScales &&
+        WaylandCompositorListening() && HasWaylandPlugin()) {
         qputenv("QT_QPA_PLATFORM", x11 ? "wayland;xcb" : "wayland");
     } else if (wanted.platform.empty() && x11) {
         wanted.platform = "xcb";
@@ -73,10 +73,10 @@ PlatformWanted ChoosePlatform(int argc, char** argv)
     // The game takes no text, and its window turns input methods away: Qt's
     // Wayland text-input client would only warn of a surface it never saw
     // as the window closes (mutter).
-    if (qEnvironmentVariableIsEmpty("QT_WAYLAND_DISABLED_INTERFACES")) {
+    if (!qEnvironmentVariableIsSet("QT_WAYLAND_DISABLED_INTERFACES")) {
         qputenv("QT_WAYLAND_DISABLED_INTERFACES",
-                "zwp_text_input_manager_v1,zwp_text_input_manager_v2,"
-                "zwp_text_input_manager_v3,qt_text_input_method_manager_v1");
+                "zwp_text_input_manager_v1,zwp_text_input_manager_v2,zwp_text_input_manager_v3,"
+                "zwp_text_input_manager_v4,qt_text_input_method_manager_v1");
     }
     return wanted;
 }
@@ -168,12 +168,18 @@ void OpenOnX11(Application& opened, const Restarter& restart, QSize content)
 void OpenOnWayland(Application& opened, const Restarter& restart, QSize content)
 {
     DropStaleRatioWarnings();
+    if (QGuiApplication::primaryScreen() == nullptr) {
+        return; // no output to fit yet: Qt's own scale
+    }
     double user = 1.0;
     if (UserScaled()) {
         // The compositor's own scale shows only without the user's factors.
         const double asked = QGuiApplication::primaryScreen()->devicePixelRatio();
         ForgetUserScale();
         restart(opened);
+        if (QGuiApplication::primaryScreen() == nullptr) {
+            return;
+        }
         user = asked / QGuiApplication::primaryScreen()->devicePixelRatio();
     }
     const QScreen& primary = *QGuiApplication::primaryScreen();
@@ -181,8 +187,8 @@ void OpenOnWayland(Application& opened, const Restarter& restart, QSize content)
     const double own = fraction.value_or(primary.devicePixelRatio());
     const QSize available = (QSizeF(primary.availableGeometry().size()) * own).toSize();
     const int factor = FittingScale(own * user, available, content);
-    if (factor == own && user == 1.0) {
-        return;
+    if (factor == own) {
+        return; // Qt, without the user's factors by now, already draws at it
     }
     opened.surfaceScale = factor / own;
     // Where a window pixel is not a whole number of the compositor's, a
@@ -203,7 +209,7 @@ Application Open(int& argc, char** argv, QSize content)
     // QT_SCREEN_SCALE_FACTORS the user set.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     Application opened{Create(argc, argv, restart.wanted())};
-    if (QGuiApplication::platformName() == u"wayland") {
+    if (QGuiApplication::platformName().startsWith(u"wayland")) {
         OpenOnWayland(opened, restart, content);
     } else {
         OpenOnX11(opened, restart, content);

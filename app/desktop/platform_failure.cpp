@@ -109,7 +109,12 @@ void PlatformAttempt::Handle(QtMsgType type, const QMessageLogContext& context, 
 std::string PlatformAttempt::failure() const
 {
     const std::string& platform = wanted_.platform;
-    if (platform.starts_with("xcb") || (platform.empty() && !IsSet("WAYLAND_DISPLAY"))) {
+    // X was tried where it was named, where there is no Wayland session, or
+    // as the fallback after Wayland.
+    const bool xTried =
+        platform.starts_with("xcb") ||
+        (platform.empty() && (!IsSet("WAYLAND_DISPLAY") || qgetenv("QT_QPA_PLATFORM").contains("xcb")));
+    if (xTried) {
         const std::string display =
             !wanted_.display.empty() ? wanted_.display : qgetenv("DISPLAY").toStdString();
         if (display.empty()) {
