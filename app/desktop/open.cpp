@@ -2,8 +2,6 @@
 // Qt opened at a whole scale factor: once where the desktop's own scale
 // already is one that fits, again where it must be changed.
 #include <QByteArray>
-#include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSizeF>
@@ -42,14 +40,6 @@ std::string QtOption(int argc, char** argv, std::string_view name)
     return {};
 }
 
-bool WaylandCompositorListening()
-{
-    const QString name = qEnvironmentVariable("WAYLAND_DISPLAY");
-    return !name.isEmpty() && QFileInfo::exists(QDir::isAbsolutePath(name)
-                                                    ? name
-                                                    : qEnvironmentVariable("XDG_RUNTIME_DIR") + u'/' + name);
-}
-
 // What the user named: -platform, else QT_QPA_PLATFORM. Where they named
 // none, a Wayland session is drawn natively where Qt can take its scale,
 // fractions included, since compositors enlarge X clients by resampling
@@ -63,8 +53,8 @@ PlatformWanted ChoosePlatform(int argc, char** argv)
         wanted.platform = qgetenv("QT_QPA_PLATFORM").toStdString();
     }
     const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY") || !wanted.display.empty();
-    if (wanted.platform.empty() && wanted.display.empty() && QtTakesFractionalScales &&
-        WaylandCompositorListening() && HasWaylandPlugin()) {
+    if (wanted.platform.empty() && wanted.display.empty() && QtTakesFractionalScales && HasWaylandSocket() &&
+        HasWaylandPlugin()) {
         qputenv("QT_QPA_PLATFORM", x11 ? "wayland;xcb" : "wayland");
     } else if (wanted.platform.empty() && x11) {
         wanted.platform = "xcb";

@@ -24,6 +24,14 @@ bool IsSet(const char* variable)
 
 } // namespace
 
+bool HasWaylandSocket()
+{
+    const QString name = qEnvironmentVariable("WAYLAND_DISPLAY");
+    return !name.isEmpty() && QFileInfo::exists(QDir::isAbsolutePath(name)
+                                                    ? name
+                                                    : qEnvironmentVariable("XDG_RUNTIME_DIR") + u'/' + name);
+}
+
 bool HasWaylandPlugin()
 {
     QStringList folders = QCoreApplication::libraryPaths();
@@ -43,12 +51,9 @@ namespace {
 // socket is missing, or Qt's plugin for it.
 std::string WaylandFailure()
 {
-    const QString name = qEnvironmentVariable("WAYLAND_DISPLAY");
-    const QString socket =
-        QDir::isAbsolutePath(name) ? name : qEnvironmentVariable("XDG_RUNTIME_DIR") + u'/' + name;
-    if (!QFileInfo::exists(socket)) {
+    if (!HasWaylandSocket()) {
         return "cannot open a display (DISPLAY is not set, and there is no Wayland display \"" +
-               name.toStdString() + "\")";
+               qEnvironmentVariable("WAYLAND_DISPLAY").toStdString() + "\")";
     }
     if (!HasWaylandPlugin()) {
         return "cannot open a display (DISPLAY is not set, and Qt's Wayland platform plugin is not "

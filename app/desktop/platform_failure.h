@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Qt's platform plugins: whether Wayland's is there, and a platform failing
+// Qt's platform plugins: whether Wayland's and its socket are there, and a platform failing
 // to open, said in one line.
 #pragma once
 
@@ -19,6 +19,9 @@ struct PlatformWanted {
     std::string platform;
     std::string display;
 };
+
+// Whether WAYLAND_DISPLAY names a compositor's socket that exists.
+[[nodiscard]] bool HasWaylandSocket();
 
 // Whether Qt's Wayland platform plugin is where Qt looks for plugins.
 [[nodiscard]] bool HasWaylandPlugin();
